@@ -1,0 +1,76 @@
+#include "formats/entries.h"
+
+#include <unordered_set>
+
+namespace quenlo {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Calls `each` with every trimmed, non-blank line of `text`.
+template <typename F>
+void forEachEntry(std::string_view text, F&& each) {
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = trimmed(text.substr(start, end - start));
+        if (!line.empty()) each(line);
+        if (end == text.size()) break;
+        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> splitEntries(std::string_view text) {
+    std::vector<std::string> entries;
+    forEachEntry(text, [&](std::string_view e) { entries.emplace_back(e); });
+    return entries;
+}
+
+std::size_t countEntries(std::string_view text) {
+    std::size_t n = 0;
+    forEachEntry(text, [&](std::string_view) { ++n; });
+    return n;
+}
+
+std::string joinEntries(const std::vector<std::string>& entries) {
+    std::string out;
+    std::size_t size = 0;
+    for (const auto& e : entries) size += e.size() + 2;
+    out.reserve(size);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) out += "\r\n";
+        out += entries[i];
+    }
+    return out;
+}
+
+std::string numberKey(std::string_view number) {
+    std::string key;
+    key.reserve(number.size());
+    for (char c : number)
+        if (c != ' ' && c != '\t' && c != '-' && c != '(' && c != ')') key += c;
+    if (key.starts_with("+86")) key.erase(0, 3);
+    else if (key.starts_with("0086")) key.erase(0, 4);
+    return key;
+}
+
+std::vector<std::size_t> firstOccurrences(const std::vector<std::string>& numbers) {
+    std::vector<std::size_t> keep;
+    keep.reserve(numbers.size());
+    std::unordered_set<std::string> seen;
+    seen.reserve(numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        if (seen.insert(numberKey(numbers[i])).second) keep.push_back(i);
+    return keep;
+}
+
+}  // namespace quenlo

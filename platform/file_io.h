@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Whole-file reads and writes. Paths are native paths; contents are bytes, written as they are.
+namespace quenlo::file_io {
+
+// The file's bytes, or nothing when it cannot be opened or read.
+std::optional<std::string> readFile(const std::filesystem::path& path);
+
+// Writes `bytes` whole or not at all: into a temporary file in the same folder, flushed to disk,
+// then renamed over `path`. On failure the previous file at `path`, if any, is left as it was and
+// no temporary file remains. An existing file keeps its permission bits.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+namespace testing {
+// Makes the next `count` calls of writeFileAtomically fail as a full disk would, so tests can see
+// what the user is told.
+void failNextWrites(int count);
+}  // namespace testing
+
+}  // namespace quenlo::file_io
