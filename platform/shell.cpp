@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
 
 extern char** environ;
@@ -37,8 +38,8 @@ bool open(const std::string& target) {
         ::_exit(rc == 0 ? 0 : 127);
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-    }
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
