@@ -1,0 +1,202 @@
+#include "platform/ui/widgets.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
+
+namespace quenlo::ui::detail {
+
+QColor faceColor(const QWidget* widget) {
+    return widget->palette().color(QPalette::Window);
+}
+
+GroupBoxWidget::GroupBoxWidget(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+}
+
+void GroupBoxWidget::setCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void GroupBoxWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    const int frameTop = fm.height() / 2;
+    const QColor face = faceColor(this);
+
+    // An etched frame: a dark line with a light one just inside it.
+    const QRect box(0, frameTop, width() - 1, height() - frameTop - 1);
+    p.setPen(face.darker(150));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    p.setPen(QColor(255, 255, 255));
+    p.drawRect(box.adjusted(1, 1, 0, 0));
+
+    if (caption_.isEmpty()) return;
+    constexpr int kCaptionLeft = 8;
+    constexpr int kPad = 2;
+    const int textWidth = std::min(fm.horizontalAdvance(caption_), width() - 2 * kCaptionLeft);
+    const QRect textRect(kCaptionLeft, 0, textWidth, fm.height());
+    p.fillRect(textRect.adjusted(-kPad, 0, kPad, 0), face);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption_);
+}
+
+PictureButtonWidget::PictureButtonWidget(QWidget* parent) : QAbstractButton(parent) {
+    setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureButtonWidget::setPicture(const QPixmap& picture) {
+    picture_ = picture;
+    if (picture.isNull()) {
+        disabledPicture_ = QPixmap();
+    } else {
+        QStyleOption option;
+        option.initFrom(this);
+        disabledPicture_ = style()->generatedIconPixmap(QIcon::Disabled, picture, &option);
+    }
+    update();
+}
+
+QRect PictureButtonWidget::pictureRect() const {
+    if (picture_.isNull()) return {};
+    const QSize size = picture_.deviceIndependentSize().toSize();
+    return {kPictureLeft, (height() - size.height()) / 2, size.width(), size.height()};
+}
+
+QRect PictureButtonWidget::captionRect() const {
+    const int left = picture_.isNull() ? 0 : pictureRect().right() + 1;
+    return QRect(left, 0, width() - left, height()).adjusted(2, 2, -2, -2);
+}
+
+bool PictureButtonWidget::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::HoverEnter:
+        case QEvent::HoverLeave:
+            update();
+            break;
+        default:
+            break;
+    }
+    return QAbstractButton::event(event);
+}
+
+void PictureButtonWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const bool pressed = isDown();
+    const bool lit = pressed || underMouse();
+    QColor face = faceColor(this);
+    if (lit && isEnabled()) face = face.lighter(106);
+
+    const QRect r = rect();
+    p.fillRect(r, face);
+
+    // The 3-D edge: two lines on each side, light above and left, dark below and right; the other
+    // way round while pressed.
+    const QColor light(255, 255, 255);
+    const QColor midlight = faceColor(this).lighter(104);
+    const QColor dark = faceColor(this).darker(150);
+    const QColor shadow(105, 105, 105);
+    auto edge = [&p](const QRect& rc, const QColor& topLeft, const QColor& bottomRight) {
+        p.setPen(topLeft);
+        p.drawLine(rc.topLeft(), rc.topRight());
+        p.drawLine(rc.topLeft(), rc.bottomLeft());
+        p.setPen(bottomRight);
+        p.drawLine(rc.bottomLeft(), rc.bottomRight());
+        p.drawLine(rc.topRight(), rc.bottomRight());
+    };
+    if (pressed) {
+        edge(r, shadow, light);
+        edge(r.adjusted(1, 1, -1, -1), dark, midlight);
+    } else {
+        edge(r, light, shadow);
+        edge(r.adjusted(1, 1, -1, -1), midlight, dark);
+    }
+
+    const QPoint shift = pressed ? QPoint(1, 1) : QPoint(0, 0);
+    if (!picture_.isNull())
+        p.drawPixmap(pictureRect().translated(shift), isEnabled() ? picture_ : disabledPicture_);
+
+    const QRect textRect = captionRect().translated(shift);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    if (isEnabled()) {
+        p.setPen(palette().color(QPalette::ButtonText));
+        p.drawText(textRect, flags, text());
+    } else {
+        p.setPen(light);
+        p.drawText(textRect.translated(1, 1), flags, text());
+        p.setPen(dark);
+        p.drawText(textRect, flags, text());
+    }
+
+    if (hasFocus()) {
+        QPen dots(QColor(0, 0, 0), 1, Qt::DotLine);
+        p.setPen(dots);
+        p.drawRect(r.adjusted(3, 3, -4, -4));
+    }
+}
+
+FrameWidget::FrameWidget() {
+    // A fixed frame: title, system menu, minimize and close, no maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
+
+void FrameWidget::fitToFrame() {
+    if (outerSize.isEmpty()) return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const int frameWidth = frame.width() - client.width();
+    const int frameHeight = frame.height() - client.height();
+    // Only a change of frame calls for a new fit: the user may move the window where they like.
+    if (QSize(frameWidth, frameHeight) == fittedFrame_) return;
+    fittedFrame_ = QSize(frameWidth, frameHeight);
+
+    // A window manager with a tall title bar could leave too little room; the controls win, as
+    // every one of them has to stay fully visible.
+    constexpr int kSpare = 2;
+    const QRect used = childrenRect();
+    const QSize wanted(std::max(outerSize.width() - frameWidth, used.right() + 1 + kSpare),
+                       std::max(outerSize.height() - frameHeight, used.bottom() + 1 + kSpare));
+    if (size() != wanted || minimumSize() != wanted || maximumSize() != wanted) setFixedSize(wanted);
+
+    // Centred on the whole screen, task bar and panels included.
+    if (QScreen* s = screen()) {
+        const QRect whole = s->geometry();
+        const QPoint corner(whole.x() + (whole.width() - outerSize.width()) / 2,
+                            whole.y() + (whole.height() - outerSize.height()) / 2);
+        move(corner);
+    }
+}
+
+void FrameWidget::closeEvent(QCloseEvent* event) {
+    if (!closingWithoutAsking && closeRequested && !closeRequested()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool FrameWidget::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Move:
+        case QEvent::Resize:
+            // The frame's size is known only once the window manager has framed the window.
+            if (isVisible()) fitToFrame();
+            break;
+        default:
+            break;
+    }
+    return handled;
+}
+
+}  // namespace quenlo::ui::detail
