@@ -31,7 +31,7 @@ ContactList contactListFromTexts(std::string_view nameText, std::string_view num
 std::vector<Contact> pairContacts(const ContactList& list);
 
 // Something a reader met that the user may want to hear about: the line (1-based) where it was
-// found and what was wrong. Reading goes on after a problem.
+// found and what was wrong; line 0 stands for the file as a whole. Reading goes on after a problem.
 struct ReadProblem {
     enum class Kind {
         OutsideRecord,       // text between records that is not part of any record

@@ -385,6 +385,12 @@ class VcfReader {
             problem(number, ReadProblem::Kind::MissingColon);
             return;
         }
+        if (equalsNoCase(property->name, "VERSION")) {
+            const std::string_view version = trimmed(property->value);
+            version21_ = version == "2.1";
+            version40_ = version == "4.0";
+            return;
+        }
         const Params params = readParams(property->params);
         if (params.base64) {
             inBase64Block_ = true;
@@ -393,14 +399,14 @@ class VcfReader {
         if (equalsNoCase(property->name, "N")) {
             if (!hasName_) {
                 name_ = toSystemText(structuredName(*property, params, number), number);
-                hasName_ = !trimmed(name_).empty();
+                hasName_ = !name_.empty();
             }
         } else if (equalsNoCase(property->name, "FN")) {
             if (!hasFormattedName_) {
                 std::string utf8 = valueAsUtf8(*property, params, number);
                 unescapeValue(utf8);
                 formattedName_ = toSystemText(utf8, number);
-                hasFormattedName_ = !trimmed(formattedName_).empty();
+                hasFormattedName_ = !formattedName_.empty();
             }
         } else if (equalsNoCase(property->name, "TEL")) {
             // Of several numbers the first mobile one, else the first of any kind.
@@ -453,6 +459,10 @@ class VcfReader {
             return value;
         }
         std::vector<std::string> parts = splitComponents(value);
+        if (parts.size() == 1) {  // only escaped semicolons: the whole name, as written
+            unescapeValue(parts.front());
+            return std::move(parts.front());
+        }
         std::string joinedName;
         for (std::size_t i = 0; i < parts.size() && i < 3; ++i) {
             unescapeValue(parts[i]);
@@ -467,12 +477,13 @@ class VcfReader {
         return joinedName;
     }
 
+    // vCard 2.1 knows no escapes in a number and no "tel:" addresses, so a 2.1 number (ours among
+    // them) is taken exactly as it stands.
     std::string telephoneNumber(const Property& property, const Params& params, std::size_t number) {
         std::string value = valueAsUtf8(property, params, number);
+        if (version21_) return value;
         unescapeValue(value);
-        if (params.uri || startsWithNoCase(value, "tel:")) {
-            if (startsWithNoCase(value, "tel:")) value.erase(0, 4);
-        }
+        if ((params.uri || version40_) && startsWithNoCase(value, "tel:")) value.erase(0, 4);
         return value;
     }
 
@@ -484,7 +495,7 @@ class VcfReader {
             result_.contacts.push_back({std::move(name), std::move(number_)});
         }
         open_ = false;
-        hasName_ = hasFormattedName_ = hasNumber_ = hasCellNumber_ = false;
+        hasName_ = hasFormattedName_ = hasNumber_ = hasCellNumber_ = version21_ = version40_ = false;
         name_.clear();
         formattedName_.clear();
         number_.clear();
@@ -501,6 +512,8 @@ class VcfReader {
     bool inBase64Block_ = false;
     bool outsideReported_ = false;
     std::size_t beginLine_ = 0;
+    bool version21_ = false;
+    bool version40_ = false;
     bool hasName_ = false;
     bool hasFormattedName_ = false;
     bool hasNumber_ = false;
