@@ -1,9 +1,12 @@
 #include "app/main_window.h"
 
+#include <iostream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "app/carried_files.h"
+#include "app/pictures.h"
 #include "platform/codepage.h"
 
 namespace quenlo::app {
@@ -37,12 +40,10 @@ void bindMember(MainWindow& window, ui::Control& control) {
     window.*member = &dynamic_cast<Type&>(control);
 }
 
-#define CONTROL(member, kind, parent, x, y, w, h, caption)                                      \
-    ControlRow {                                                                                \
-#member, Kind::kind, parent, {x, y, w, h }, caption, &bindMember < &MainWindow::member> \
-    }
-
 // clang-format off
+#define CONTROL(member, kind, parent, x, y, w, h, caption) \
+    ControlRow{#member, Kind::kind, parent, {x, y, w, h}, caption, &bindMember<&MainWindow::member>}
+
 // In stacking order: among controls with the same parent, an earlier row lies above a later one.
 // The Tab order is the focusable controls read from the last row to the first.
 const ControlRow kControls[] = {
@@ -119,6 +120,27 @@ void MainWindow::applyLook() {
     透明标签_公告->setHandCursor();
 }
 
-void MainWindow::applyPictures() {}
+void MainWindow::applyPictures() {
+    const struct {
+        const char* file;
+        std::vector<ui::PictureButton*> buttons;
+    } pictures[] = {
+        {"csv_sheet.png", {按钮_查看CSV标准格式, 按钮_VCF转CSV}},
+        {"exit.png", {按钮_安全退出}},
+        {"dedupe.png", {按钮_号码去重复}},
+        {"dice.png", {按钮_使用随机姓名}},
+        {"csv_to_card.png", {按钮_CSV转VCF}},
+        {"eraser.png", {按钮_清空所有, 按钮_清空手机号, 按钮_清空姓名}},
+        {"wand.png", {按钮_生成VCF}},
+        {"floppy.png", {按钮_导出VCF}},
+        // 按钮_访问官网 has none.
+    };
+    for (const auto& picture : pictures) {
+        const ui::Image image = decodePicture(picture.file, carriedFile(picture.file), std::cerr);
+        for (ui::PictureButton* button : picture.buttons)
+            button->setPicture(image);
+    }
+    window_.setIcon(decodePicture("icon.ico", carriedFile("icon.ico"), std::cerr));
+}
 
 }  // namespace quenlo::app
