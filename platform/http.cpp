@@ -167,7 +167,9 @@ struct Request::Transfer {
     // Runs the exchange until `reached` holds or it can go no further: the transfer ended, the
     // deadline passed or the caller cancelled. True when `reached` holds.
     bool driveUntil(const std::function<bool()>& reached, std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        // A timeout of 0 sets no limit; the caller's cancel flag still ends the wait.
+        const auto deadline = timeout.count() == 0 ? std::chrono::steady_clock::time_point::max()
+                                                   : std::chrono::steady_clock::now() + timeout;
         while (!broken) {
             if (reached()) return true;
             if (done) return false;
@@ -184,9 +186,12 @@ struct Request::Transfer {
             if (reached()) return true;
             if (done) return false;
             // Short waits, so a cancel from another thread is seen promptly.
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            const int wait = static_cast<int>(std::clamp<long long>(left.count(), 0, 50));
+            int wait = 50;
+            if (timeout.count() != 0) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                wait = static_cast<int>(std::clamp<long long>(left.count(), 0, 50));
+            }
             if (curl_multi_poll(multi, nullptr, 0, wait, nullptr) != CURLM_OK) break;
         }
         broken = true;
@@ -296,7 +301,6 @@ std::unique_ptr<Request> Request::open(const Connection& connection, std::string
         ok = ok && curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, "PUT") == CURLE_OK;
     }
     if (!ok) return nullptr;
-    if (!t->easy) return nullptr;
     std::unique_ptr<Request> r(new Request(std::move(t)));
     if (!r->setTimeouts(Timeouts{}) || !r->setFollowRedirects(true)) return nullptr;
     return r;
@@ -308,7 +312,8 @@ bool Request::setTimeouts(const Timeouts& timeouts) {
         return false;
     t_->timeouts = timeouts;
     const long connectMs = static_cast<long>((timeouts.resolve + timeouts.connect).count());
-    return curl_easy_setopt(t_->easy, CURLOPT_CONNECTTIMEOUT_MS, std::max(connectMs, 1L)) == CURLE_OK;
+    // 0 is the library's own limit of some minutes for the connection, and no limit of ours.
+    return curl_easy_setopt(t_->easy, CURLOPT_CONNECTTIMEOUT_MS, connectMs) == CURLE_OK;
 }
 
 bool Request::setProxyCredentials(std::string_view user, std::string_view password) {
@@ -393,7 +398,9 @@ bool Request::send(std::string_view body) {
     if (curl_multi_add_handle(t.multi, t.easy) != CURLM_OK) return false;
     t.inMulti = true;
     const auto& to = t.timeouts;
-    return t.driveUntil([&t] { return t.sent() || t.endedWell(); }, to.resolve + to.connect + to.send);
+    const auto limit =
+        to.send.count() == 0 ? std::chrono::milliseconds(0) : to.resolve + to.connect + to.send;
+    return t.driveUntil([&t] { return t.sent() || t.endedWell(); }, limit);
 }
 
 bool Request::receiveResponse() {

@@ -56,6 +56,7 @@ class Connection {
     std::string proxy_;
 };
 
+// Each 0 sets no limit of its own (a connection still gives up after the library's few minutes).
 struct Timeouts {
     std::chrono::milliseconds resolve{10'000};
     std::chrono::milliseconds connect{10'000};

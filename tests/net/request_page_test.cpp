@@ -277,6 +277,15 @@ TEST(RequestPage, ProxyWithoutCredentialsSendsNone) {
     EXPECT_EQ(proxy.requests()[0].headerCount("Proxy-Authorization"), 0);
 }
 
+TEST(RequestPage, ProxyServesHttpUrlsOnly) {
+    LocalServer proxy = serving(Reply::page("x"));
+    PageRequest request;
+    request.url = "https://127.0.0.1:" + std::to_string(LocalServer::unusedPort()) + "/";
+    request.proxy = "127.0.0.1:" + std::to_string(proxy.port());
+    EXPECT_EQ(fetch(request).failureCode, 711);  // went straight to the closed port
+    EXPECT_EQ(proxy.requests().size(), 0u);
+}
+
 class Redirects : public ::testing::Test {
   protected:
     LocalServer server{[](const ReceivedRequest& r) {
