@@ -1,0 +1,83 @@
+// The skin on the program's own window.
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <cstdio>
+#include <map>
+
+#include "app/main_window.h"
+#include "platform/ui/ui.h"
+#include "skin/attach_skin.h"
+#include "skin_test_support.h"
+
+using quenlo::skin::AttachOutcome;
+using quenlo::skin::testing::differingPixels;
+using quenlo::skin::testing::grabImage;
+
+namespace {
+
+class WindowApplication : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "quenlo_skin_window_tests";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<quenlo::ui::Application>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    std::unique_ptr<quenlo::ui::Application> app_;
+};
+
+::testing::Environment* const kApplication = ::testing::AddGlobalTestEnvironment(new WindowApplication);
+
+// The program starts without any "jedata.dll": it is not among the libraries it needs.
+TEST(SkinWindow, ProgramDoesNotNeedTheLibrary) {
+    FILE* pipe = ::popen((std::string("readelf -d '") + QUENLO_PROGRAM + "'").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string dynamic;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        dynamic.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_NE(dynamic.find("(NEEDED)"), std::string::npos) << dynamic;
+    EXPECT_EQ(dynamic.find("jedata"), std::string::npos) << dynamic;
+}
+
+TEST(SkinWindow, SkinsTheMainWindowAndMovesNothing) {
+    quenlo::app::MainWindow window;
+    QWidget* top = window.window().widget();
+    std::map<QString, QRect> plainPlaces;
+    for (const QWidget* w : top->findChildren<QWidget*>())
+        if (!w->objectName().isEmpty()) plainPlaces[w->objectName()] = w->geometry();
+    const QImage plain = grabImage(*top);
+
+    quenlo::skin::testing::TempFolder folder;
+    const auto report = quenlo::skin::attachSkin({folder.path()}, quenlo::skin::carriedLibrary(),
+                                                 quenlo::skin::carriedSkinFile());
+    ASSERT_EQ(report.outcome, AttachOutcome::attached) << report.message;
+    const QImage skinned = grabImage(*top);
+    ASSERT_EQ(skinned.size(), plain.size());
+
+    auto* names = top->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框_姓名"));
+    ASSERT_NE(names, nullptr);
+    auto inWindow = [&](const QWidget* w) { return QRect(w->mapTo(top, QPoint(0, 0)), w->size()); };
+    const struct {
+        const char* part;
+        QRect rect;
+    } parts[] = {
+        {"window face left of the first group box", QRect(0, 80, 6, 400)},
+        {"scroll bar of the name box", inWindow(names->verticalScrollBar())},
+        {"border of the name box", QRect(inWindow(names).topLeft(), QSize(names->width(), 1))},
+    };
+    for (const auto& p : parts)
+        EXPECT_GE(differingPixels(plain, skinned, p.rect), p.rect.width() * p.rect.height() / 2) << p.part;
+
+    for (const QWidget* w : top->findChildren<QWidget*>())
+        if (!w->objectName().isEmpty())
+            EXPECT_EQ(w->geometry(), plainPlaces[w->objectName()]) << w->objectName().toStdString();
+}
+
+}  // namespace
