@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,5 +61,8 @@ struct ReadResult {
     std::vector<Contact> contacts;
     std::vector<ReadProblem> problems;
 };
+
+// Receives contacts one by one as a reader meets them. The contact is valid only during the call.
+using ContactSink = std::function<void(const Contact&)>;
 
 }  // namespace quenlo

@@ -31,6 +31,12 @@ std::string formatCsvFile(std::span<const Contact> contacts);
 // converted; anything else is read as code page 936.
 ReadResult parseCsvFile(std::string_view text);
 
+// Appends one contact line, as formatCsvFile writes it.
+void appendCsvLine(std::string& out, const Contact& contact);
+
+// Reads the contacts as parseCsvFile does and hands each to `each` as soon as it is read.
+void readCsvFile(std::string_view text, const ContactSink& each, std::vector<ReadProblem>& problems);
+
 // The text of a file in code page 936: UTF-8 (by byte-order mark, or valid UTF-8 holding non-ASCII
 // bytes) is converted, anything else is taken as code page 936 already. Problems found on the way
 // (bytes invalid in UTF-8 after a byte-order mark) are counted in `invalid`.

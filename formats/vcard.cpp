@@ -157,34 +157,41 @@ std::vector<std::string> splitComponents(const std::string& value) {
 
 class LineSource {
   public:
-    explicit LineSource(std::string_view text) : text_(text) {}
+    explicit LineSource(std::string_view text) : text_(text) { scan(); }
 
     bool atEnd() const { return pos_ >= text_.size(); }
     // The 1-based number of the line that next() returns next.
     std::size_t nextNumber() const { return number_ + 1; }
 
-    std::string_view peek() const { return lineAt(pos_).first; }
+    std::string_view peek() const { return line_; }
 
     std::string_view next() {
-        auto [line, after] = lineAt(pos_);
-        pos_ = after;
+        const std::string_view line = line_;
+        pos_ = after_;
         ++number_;
+        scan();
         return line;
     }
 
   private:
-    std::pair<std::string_view, std::size_t> lineAt(std::size_t pos) const {
-        if (pos >= text_.size()) return {{}, pos};
-        std::size_t end = text_.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) return {text_.substr(pos), text_.size()};
-        std::size_t after = end + 1;
-        if (text_[end] == '\r' && after < text_.size() && text_[after] == '\n') ++after;
-        return {text_.substr(pos, end - pos), after};
+    // Finds the line that starts at pos_; a plain loop, since find_first_of calls memchr per byte.
+    void scan() {
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r')
+            ++end;
+        line_ = pos_ < text_.size() ? text_.substr(pos_, end - pos_) : std::string_view();
+        after_ = end;
+        if (end < text_.size()) {
+            after_ = end + 1;
+            if (text_[end] == '\r' && after_ < text_.size() && text_[after_] == '\n') ++after_;
+        }
     }
 
     std::string_view text_;
     std::size_t pos_ = 0;
+    std::size_t after_ = 0;
     std::size_t number_ = 0;
+    std::string_view line_;
 };
 
 // ---- Stage 3: a property line split into name, parameters and value.
@@ -300,9 +307,10 @@ bool isRecordBoundary(std::string_view line) {
 
 class VcfReader {
   public:
-    explicit VcfReader(std::string_view text) : lines_(text) {}
+    VcfReader(std::string_view text, const ContactSink& each, std::vector<ReadProblem>& problems)
+        : lines_(text), each_(each), problems_(problems) {}
 
-    ReadResult read() {
+    void read() {
         while (!lines_.atEnd()) {
             const std::size_t number = lines_.nextNumber();
             const std::string_view line = logicalLine();
@@ -312,7 +320,6 @@ class VcfReader {
             problem(beginLine_, ReadProblem::Kind::UnclosedRecord);
             finishRecord();
         }
-        return std::move(result_);
     }
 
   private:
@@ -488,11 +495,12 @@ class VcfReader {
     }
 
     void finishRecord() {
-        std::string name = hasName_ ? std::move(name_) : std::move(formattedName_);
-        if (name.empty() && number_.empty()) {
+        contact_.name = hasName_ ? std::move(name_) : std::move(formattedName_);
+        contact_.number = std::move(number_);
+        if (contact_.name.empty() && contact_.number.empty()) {
             problem(beginLine_, ReadProblem::Kind::EmptyRecord);
         } else {
-            result_.contacts.push_back({std::move(name), std::move(number_)});
+            each_(contact_);
         }
         open_ = false;
         hasName_ = hasFormattedName_ = hasNumber_ = hasCellNumber_ = version21_ = version40_ = false;
@@ -501,10 +509,12 @@ class VcfReader {
         number_.clear();
     }
 
-    void problem(std::size_t line, ReadProblem::Kind kind) { result_.problems.push_back({line, kind}); }
+    void problem(std::size_t line, ReadProblem::Kind kind) { problems_.push_back({line, kind}); }
 
     LineSource lines_;
-    ReadResult result_;
+    const ContactSink& each_;
+    std::vector<ReadProblem>& problems_;
+    Contact contact_;
     std::string joined_;
     std::string decoded_;
 
@@ -539,37 +549,49 @@ std::string decodeVcardName(std::string_view value, std::size_t* invalid) {
     return codepage::utf8ToGbk(utf8, invalid);
 }
 
-std::string formatVcardRecord(const Contact& contact) {
-    std::string out;
-    out.reserve(kOpeningPiece.size() + contact.name.size() * 5 + kMiddlePiece.size() + contact.number.size() +
-                kClosingPiece.size());
+void appendVcardRecord(std::string& out, const Contact& contact) {
     out += kOpeningPiece;
     appendVcardName(out, contact.name);
     out += kMiddlePiece;
     appendNumber(out, contact.number);
     out += kClosingPiece;
+}
+
+std::size_t vcardRecordSizeHint(const Contact& contact) {
+    return kOpeningPiece.size() + contact.name.size() * 5 + kMiddlePiece.size() + contact.number.size() +
+           kClosingPiece.size();
+}
+
+std::string formatVcardRecord(const Contact& contact) {
+    std::string out;
+    out.reserve(vcardRecordSizeHint(contact));
+    appendVcardRecord(out, contact);
     return out;
 }
 
 std::string formatVcfCode(std::span<const Contact> contacts) {
     std::size_t size = 0;
     for (const auto& c : contacts)
-        size += kOpeningPiece.size() + c.name.size() * 5 + kMiddlePiece.size() + c.number.size() +
-                kClosingPiece.size();
+        size += vcardRecordSizeHint(c);
     std::string out;
     out.reserve(size);
-    for (const auto& c : contacts) {
-        out += kOpeningPiece;
-        appendVcardName(out, c.name);
-        out += kMiddlePiece;
-        appendNumber(out, c.number);
-        out += kClosingPiece;
-    }
+    for (const auto& c : contacts)
+        appendVcardRecord(out, c);
     return out;
 }
 
+void readVcfCode(std::string_view text, const ContactSink& each, std::vector<ReadProblem>& problems) {
+    VcfReader(text, each, problems).read();
+}
+
 ReadResult parseVcfCode(std::string_view text) {
-    return VcfReader(text).read();
+    ReadResult result;
+    // Records of our own layout take some 140 bytes; reserving for them spares the copies of a
+    // growing list (the untouched part of an overestimate costs address space only).
+    result.contacts.reserve(text.size() / 128);
+    readVcfCode(
+        text, [&](const Contact& c) { result.contacts.push_back(c); }, result.problems);
+    return result;
 }
 
 }  // namespace quenlo

@@ -35,6 +35,17 @@ std::string formatVcardRecord(const Contact& contact);
 // The records of all contacts in order, each ending with CR LF; empty for no contacts.
 std::string formatVcfCode(std::span<const Contact> contacts);
 
+// Appends one record to `out`, as formatVcardRecord writes it.
+void appendVcardRecord(std::string& out, const Contact& contact);
+
+// An estimate of the room one record takes, for reserving: enough for names of Chinese characters
+// and plain ASCII.
+std::size_t vcardRecordSizeHint(const Contact& contact);
+
+// Reads every record in order and hands each contact to `each` as soon as it is read, so a long file
+// need not be held twice; the problems go into `problems`.
+void readVcfCode(std::string_view text, const ContactSink& each, std::vector<ReadProblem>& problems);
+
 // Reads every record of a text (a VCF code or a .vcf file) into contacts, in the order of the
 // records, with the problems met on the way. A text without any record gives no contacts.
 ReadResult parseVcfCode(std::string_view text);
