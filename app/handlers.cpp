@@ -1,7 +1,21 @@
 // What the window does: one handler per bound event, all bound in bindEvents().
+#include <random>
+#include <string>
+
+#include "app/list_commands.h"
 #include "app/main_window.h"
+#include "app/messages.h"
+#include "formats/entries.h"
+#include "platform/file_io.h"
+#include "platform/shell.h"
 
 namespace quenlo::app {
+namespace {
+
+// The maker's home page, which "访问官网" opens.
+constexpr const char* kHomePage = "https://www.quenlo.example/";
+
+}  // namespace
 
 void MainWindow::bindEvents() {
     window_.onCloseRequest([this] { return onCloseRequested(); });
@@ -28,23 +42,80 @@ void MainWindow::bindEvents() {
 // Raised once, after every control exists and before the window is first shown.
 void MainWindow::onCreated() {}
 
+// Nothing is kept that closing could lose: every text lives in the boxes and is the user's to save.
 bool MainWindow::onCloseRequested() {
     return true;
 }
 
-void MainWindow::onGenerateVcfClicked() {}
-void MainWindow::onExportVcfClicked() {}
-void MainWindow::onRemoveDuplicateNumbersClicked() {}
-void MainWindow::onUseRandomNamesClicked() {}
-void MainWindow::onClearAllClicked() {}
-void MainWindow::onClearNumbersClicked() {}
-void MainWindow::onClearNamesClicked() {}
-void MainWindow::onVisitWebsiteClicked() {}
-void MainWindow::onSafeExitClicked() {}
-void MainWindow::onCsvToVcfClicked() {}
-void MainWindow::onVcfToCsvClicked() {}
-void MainWindow::onShowCsvFormatClicked() {}
-void MainWindow::onNumbersChanged() {}
+void MainWindow::onGenerateVcfClicked() {
+    const Generation generation = generateVcfCode(编辑框_姓名->text(), 编辑框_手机号->text());
+    if (generation.refusal) {
+        tell(window_, *generation.refusal);
+        return;
+    }
+    编辑框_vcf代码区->setText(generation.vcfCode);
+    tell(window_, Message::VcfCodeGenerated);
+}
+
+void MainWindow::onExportVcfClicked() {
+    const std::string vcfCode = 编辑框_vcf代码区->text();
+    if (countEntries(vcfCode) == 0) {
+        tell(window_, Message::GenerateVcfCodeFirst);
+        return;
+    }
+    const auto file = 通用对话框1->ask(ui::FileDialogMode::Save, vcfFilter());
+    if (!file) return;
+    tell(window_, file_io::writeFileAtomically(*file, vcfCode) ? Message::Saved : Message::SaveFailed);
+}
+
+void MainWindow::onRemoveDuplicateNumbersClicked() {
+    const std::string numberText = 编辑框_手机号->text();
+    if (countEntries(numberText) == 0) {
+        tell(window_, Message::EnterNumbersFirst);
+        return;
+    }
+    const WithoutRepeats result = removeRepeatedNumbers(编辑框_姓名->text(), numberText);
+    if (result.nameText) 编辑框_姓名->setText(*result.nameText);
+    编辑框_手机号->setText(result.numberText);
+    tell(window_, Message::RepeatsRemoved);
+}
+
+void MainWindow::onUseRandomNamesClicked() {
+    const std::size_t numbers = countEntries(编辑框_手机号->text());
+    if (numbers == 0) {
+        tell(window_, Message::EnterNumbersFirst);
+        return;
+    }
+    if (tell(window_, Message::ReplaceNamesQuestion) != ui::MessageAnswer::Yes) return;
+    编辑框_姓名->setText(joinEntries(randomNames(numbers, std::random_device{}())));
+}
+
+void MainWindow::onClearAllClicked() {
+    编辑框_姓名->setText("");
+    编辑框_手机号->setText("");
+    编辑框_vcf代码区->setText("");
+}
+
+void MainWindow::onClearNumbersClicked() {
+    编辑框_手机号->setText("");
+}
+
+void MainWindow::onClearNamesClicked() {
+    编辑框_姓名->setText("");
+}
+
+void MainWindow::onVisitWebsiteClicked() {
+    shell::open(kHomePage);
+}
+
+// The same request the close box sends, so closing always takes one path.
+void MainWindow::onSafeExitClicked() {
+    window_.requestClose();
+}
+
+void MainWindow::onNumbersChanged() {
+    编辑框_号码数量->setText(std::to_string(countEntries(编辑框_手机号->text())));
+}
 void MainWindow::onNoticeTimerTick() {}
 bool MainWindow::onNoticePressed(int, int, int) {
     return true;
