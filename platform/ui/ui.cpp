@@ -91,15 +91,8 @@ QWidget* createWidget(Kind kind, QWidget* parent) {
     switch (kind) {
         case Kind::GroupBox:
             return new GroupBoxWidget(parent);
-        case Kind::EditBox: {
-            auto* edit = new QLineEdit(parent);
-            edit->setFrame(false);
-            // A 1-pixel line border; the text sits on one line centred between white strips.
-            edit->setStyleSheet(
-                QStringLiteral("QLineEdit { border: 1px solid rgb(100, 100, 100); "
-                               "background: white; padding: 0px; }"));
-            return edit;
-        }
+        case Kind::EditBox:
+            return new detail::LineEditWidget(parent);
         case Kind::MultiLineEditBox: {
             auto* edit = new QPlainTextEdit(parent);
             edit->setFrameStyle(QFrame::Box | QFrame::Plain);

@@ -48,6 +48,20 @@ void GroupBoxWidget::paintEvent(QPaintEvent*) {
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption_);
 }
 
+LineEditWidget::LineEditWidget(QWidget* parent) : QLineEdit(parent) {
+    setFrame(false);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+    setTextMargins(1, 1, 1, 1);
+}
+
+void LineEditWidget::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    QPainter p(this);
+    p.setPen(QColor(100, 100, 100));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 PictureButtonWidget::PictureButtonWidget(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::StrongFocus);
@@ -165,15 +179,20 @@ void FrameWidget::fitToFrame() {
     const QRect used = childrenRect();
     const QSize wanted(std::max(outerSize.width() - frameWidth, used.right() + 1 + kSpare),
                        std::max(outerSize.height() - frameHeight, used.bottom() + 1 + kSpare));
-    if (size() != wanted || minimumSize() != wanted || maximumSize() != wanted) setFixedSize(wanted);
 
-    // Centred on the whole screen, task bar and panels included.
+    // Centred on the whole screen, task bar and panels included. Place and size go in one step
+    // before the size is fixed: a separate resize and move can reach the platform in the wrong order.
+    QRect placed(pos(), wanted);
     if (QScreen* s = screen()) {
         const QRect whole = s->geometry();
         const QPoint corner(whole.x() + (whole.width() - outerSize.width()) / 2,
                             whole.y() + (whole.height() - outerSize.height()) / 2);
-        move(corner);
+        placed.moveTopLeft(corner + (client.topLeft() - frame.topLeft()));
     }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setGeometry(placed);
+    setFixedSize(wanted);
 }
 
 void FrameWidget::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 // The widgets behind the layer's controls. Internal to platform/ui.
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
 
@@ -25,6 +26,15 @@ class GroupBoxWidget : public QWidget {
 
   private:
     QString caption_;
+};
+
+// A single-line box with a 1-pixel line border.
+class LineEditWidget : public QLineEdit {
+  public:
+    explicit LineEditWidget(QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A raised push button with an optional picture 3 px from its left edge and the caption centred,

@@ -75,6 +75,9 @@ esac
 # Nothing draws a frame on a bare X server, so the outer size is the client size.
 SIZE=$(xwininfo -id "$WINDOW" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$SIZE" = "${WIDTH}x${HEIGHT}" ] || fail "window is $SIZE, not ${WIDTH}x${HEIGHT}"
+# Centred on the 1100 x 680 screen.
+CORNER=$(xwininfo -id "$WINDOW" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print x "," y}')
+[ "$CORNER" = "50,50" ] || fail "window stands at $CORNER, not centred at 50,50"
 
 sleep 1  # let the first paint land
 mkdir -p "$(dirname "$SHOT")"

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/ui/ui.h"
+#include "qt_application.h"
+
+namespace quenlo::ui {
+namespace {
+
+std::string gbk(const char* utf8) {
+    return codepage::utf8ToGbk(utf8);
+}
+
+TEST(RunOnUiThread, RunsWorkFromAWorkerOnTheWindowsThread) {
+    std::atomic<bool> ran = false;
+    QThread* ranOn = nullptr;
+    std::thread worker([&] {
+        runOnUiThread([&] {
+            ranOn = QThread::currentThread();
+            ran = true;
+        });
+    });
+    worker.join();
+    EXPECT_FALSE(ran);  // only once the window's thread takes its events
+    QTRY_VERIFY(ran.load());
+    EXPECT_EQ(ranOn, QApplication::instance()->thread());
+}
+
+TEST(Timer, APeriodAboveZeroStartsItAndZeroOrBelowStopsIt) {
+    Timer timer("时钟");
+    int ticks = 0;
+    timer.onTick([&] { ++ticks; });
+    EXPECT_EQ(timer.period(), 0);
+    QTest::qWait(30);
+    EXPECT_EQ(ticks, 0);
+
+    timer.setPeriod(5);
+    QTRY_VERIFY(ticks >= 2);
+    timer.setPeriod(0);
+    const int stoppedAt = ticks;
+    QTest::qWait(30);
+    EXPECT_EQ(ticks, stoppedAt);
+
+    timer.setPeriod(5);
+    QTRY_VERIFY(ticks > stoppedAt);
+    timer.setPeriod(-1);
+    EXPECT_EQ(timer.period(), 0);
+    const int stoppedAgain = ticks;
+    QTest::qWait(30);
+    EXPECT_EQ(ticks, stoppedAgain);
+}
+
+class BoxWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window.build(std::vector<ControlSpec>{
+            {"编辑框", Kind::MultiLineEditBox, "", {0, 0, 200, 100}, ""},
+            {"按钮", Kind::PictureButton, "", {0, 110, 115, 24}, gbk("生成VCF代码")},
+        });
+    }
+    EditBox& box() { return window.control<EditBox>("编辑框"); }
+    PictureButton& button() { return window.control<PictureButton>("按钮"); }
+
+    Window window;
+};
+
+TEST_F(BoxWindow, AHundredThousandLinesGoInAndComeOutUnchanged) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i)
+        text += gbk("姓名") + std::to_string(13800000000LL + i) + "\r\n";
+    int changes = 0;
+    box().onTextChanged([&] { ++changes; });
+    box().setText(text);
+    EXPECT_EQ(changes, 1);
+    const std::string back = box().text();
+    EXPECT_EQ(back.size(), text.size());
+    EXPECT_TRUE(back == text);  // a mismatch would print two megabytes
+}
+
+TEST_F(BoxWindow, SettingTheTextRaisesOneChangeAfterTheTextIsInPlace) {
+    std::vector<std::string> seen;
+    box().onTextChanged([&] { seen.push_back(box().text()); });
+    box().setText(gbk("13800000000\r\n13900000000"));
+    box().setText("");
+    box().setText("");
+    EXPECT_EQ(seen, (std::vector<std::string>{gbk("13800000000\r\n13900000000"), "", ""}));
+}
+
+TEST_F(BoxWindow, ThePictureStandsThreePixelsInAndMovesWithThePress) {
+    Image red;
+    red.width = red.height = 16;
+    for (int i = 0; i < 16 * 16; ++i)
+        red.rgba.insert(red.rgba.end(), {255, 0, 0, 255});
+    button().setPicture(red);
+    ASSERT_TRUE(button().hasPicture());
+    auto* widget = static_cast<QAbstractButton*>(button().widget());
+
+    // The top-left corner of the red square in a picture of the button.
+    auto pictureCorner = [&] {
+        const QImage shot = widget->grab().toImage();
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixelColor(x, y) == QColor(255, 0, 0)) return QPoint(x, y);
+        return QPoint(-1, -1);
+    };
+    EXPECT_EQ(pictureCorner(), QPoint(3, (24 - 16) / 2));
+    widget->setDown(true);
+    EXPECT_EQ(pictureCorner(), QPoint(4, (24 - 16) / 2 + 1));
+    widget->setDown(false);
+
+    // Greyed when disabled: no pure red is left.
+    button().setEnabled(false);
+    EXPECT_EQ(pictureCorner(), QPoint(-1, -1));
+    button().setEnabled(true);
+
+    button().setPicture(Image{});
+    EXPECT_FALSE(button().hasPicture());
+    EXPECT_EQ(pictureCorner(), QPoint(-1, -1));
+}
+
+TEST_F(BoxWindow, TheClickHandlerRunsOnClickAndNotWhenDisabled) {
+    int clicks = 0;
+    button().onClick([&] { ++clicks; });
+    button().click();
+    QTest::mouseClick(button().widget(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
+    button().setEnabled(false);
+    button().click();
+    EXPECT_EQ(clicks, 2);
+}
+
+}  // namespace
+}  // namespace quenlo::ui

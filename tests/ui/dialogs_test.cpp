@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/ui/testing.h"
+#include "platform/ui/ui.h"
+#include "qt_application.h"
+
+namespace quenlo::ui {
+namespace {
+
+std::string gbk(const char* utf8) {
+    return codepage::utf8ToGbk(utf8);
+}
+
+class ScriptedDialogs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::scriptDialogs();
+        window.build(std::vector<ControlSpec>{{"通用对话框1", Kind::FileDialog, "", {}, ""}});
+    }
+    void TearDown() override { testing::stopScriptingDialogs(); }
+
+    FileDialog& dialog() { return window.control<FileDialog>("通用对话框1"); }
+
+    Window window;
+};
+
+TEST(FileDialogFilter, TheSystemsFilterTextBecomesThePlatformsList) {
+    struct Case {
+        const char* filter;
+        std::vector<std::string> platform;
+    } cases[] = {
+        {"VCF文件(*.vcf)|*.vcf", {"VCF文件(*.vcf)"}},
+        {"CSV文件(*.csv)|*.csv", {"CSV文件(*.csv)"}},
+        {"通讯录|*.vcf;*.csv|所有文件(*.*)|*.*", {"通讯录 (*.vcf *.csv)", "所有文件(*.*)"}},
+        {"文本|*.txt|", {"文本 (*.txt)"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        EXPECT_EQ(testing::platformFilters(gbk(c.filter)), c.platform);
+    }
+}
+
+TEST_F(ScriptedDialogs, MessageBoxesTakeTheNextAnswerAndAreLogged) {
+    testing::setNextAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(window.showMessage(gbk("提示"), gbk("将生成随机字母替换现有姓名，是否继续？"),
+                                 MessageIcon::Question, MessageButtons::YesNo),
+              MessageAnswer::Yes);
+    EXPECT_EQ(
+        window.showMessage(gbk("提示"), gbk("去重复成功！"), MessageIcon::Information, MessageButtons::Ok),
+        MessageAnswer::Ok);
+
+    const auto& shown = testing::shownDialogs();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, testing::DialogKind::Message);
+    EXPECT_EQ(shown[0].title, gbk("提示"));
+    EXPECT_EQ(shown[0].text, gbk("将生成随机字母替换现有姓名，是否继续？"));
+    EXPECT_EQ(shown[0].icon, MessageIcon::Question);
+    EXPECT_EQ(shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(shown[1].text, gbk("去重复成功！"));
+    EXPECT_EQ(shown[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(testing::unusedAnswers(), 0);
+}
+
+TEST_F(ScriptedDialogs, WithoutAScriptedAnswerAQuestionIsAnsweredNo) {
+    EXPECT_EQ(
+        window.showMessage(gbk("提示"), gbk("是否继续？"), MessageIcon::Question, MessageButtons::YesNo),
+        MessageAnswer::No);
+    EXPECT_EQ(dialog().ask(FileDialogMode::Open, gbk("CSV文件(*.csv)|*.csv")), std::nullopt);
+    ASSERT_EQ(testing::shownDialogs().size(), 2u);
+    EXPECT_EQ(testing::shownDialogs()[1].kind, testing::DialogKind::OpenFile);
+    EXPECT_EQ(testing::shownDialogs()[1].text, gbk("CSV文件(*.csv)|*.csv"));
+}
+
+TEST_F(ScriptedDialogs, ASaveDialogAddsTheExtensionToANameTypedWithoutOne) {
+    const std::filesystem::path folder = "/tmp/通讯录";
+    struct Case {
+        FileDialogMode mode;
+        const char* filter;
+        std::filesystem::path typed;
+        std::filesystem::path returned;
+    } cases[] = {
+        {FileDialogMode::Save, "VCF文件(*.vcf)|*.vcf", folder / "我的", folder / "我的.vcf"},
+        {FileDialogMode::Save, "VCF文件(*.vcf)|*.vcf", folder / "我的.vcf", folder / "我的.vcf"},
+        {FileDialogMode::Save, "VCF文件(*.vcf)|*.vcf", folder / "备份.txt", folder / "备份.txt"},
+        {FileDialogMode::Save, "CSV文件(*.csv)|*.csv", folder / "导出", folder / "导出.csv"},
+        {FileDialogMode::Save, "所有文件|*.*", folder / "导出", folder / "导出"},
+        {FileDialogMode::Open, "CSV文件(*.csv)|*.csv", folder / "导出", folder / "导出"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.string());
+        testing::setNextFile(c.typed);
+        EXPECT_EQ(dialog().ask(c.mode, gbk(c.filter)), c.returned);
+    }
+    testing::setNextFile(std::nullopt);
+    EXPECT_EQ(dialog().ask(FileDialogMode::Save, gbk("VCF文件(*.vcf)|*.vcf")), std::nullopt);
+    EXPECT_EQ(testing::shownDialogs().back().kind, testing::DialogKind::SaveFile);
+}
+
+TEST_F(ScriptedDialogs, AnswersOfOneSortAreNotTakenByTheOther) {
+    testing::setNextFile("/tmp/a.vcf");
+    EXPECT_EQ(
+        window.showMessage(gbk("提示"), gbk("保存成功！"), MessageIcon::Information, MessageButtons::Ok),
+        MessageAnswer::Ok);
+    EXPECT_EQ(testing::unusedAnswers(), 1);
+    testing::scriptDialogs();
+    EXPECT_EQ(testing::unusedAnswers(), 0);
+    EXPECT_TRUE(testing::shownDialogs().empty());
+}
+
+}  // namespace
+}  // namespace quenlo::ui
