@@ -50,33 +50,39 @@ int hexValue(char c) {
     return -1;
 }
 
-void appendEscaped(std::string& out, unsigned char byte) {
-    out += '=';
-    out += kHexDigits[byte >> 4];
-    out += kHexDigits[byte & 0x0F];
-}
-
 void appendVcardName(std::string& out, std::string_view name) {
     const std::string utf8 = codepage::gbkToUtf8(name);
+    // Built in a local buffer and appended once: a name is short and a bulk list has a million.
+    char buffer[256];
+    std::size_t used = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (used + 3 > sizeof buffer) {
+            out.append(buffer, used);
+            used = 0;
+        }
         const auto byte = static_cast<unsigned char>(utf8[i]);
         const bool last = i + 1 == utf8.size();
         // ";" would split the name into vCard name components and "\" would start an escape; the
         // vCard escapes keep them whole in every importer we know, where "=3B" does not.
         if (byte == ';' || byte == '\\') {
-            out += '\\';
-            out += static_cast<char>(byte);
+            buffer[used++] = '\\';
+            buffer[used++] = static_cast<char>(byte);
         } else if ((byte > 0x20 && byte < 0x7F && byte != '=') || (byte == ' ' && !last)) {
-            out += static_cast<char>(byte);
+            buffer[used++] = static_cast<char>(byte);
         } else {
-            appendEscaped(out, byte);
+            buffer[used++] = '=';
+            buffer[used++] = kHexDigits[byte >> 4];
+            buffer[used++] = kHexDigits[byte & 0x0F];
         }
     }
+    out.append(buffer, used);
 }
 
 void appendNumber(std::string& out, std::string_view number) {
-    for (char c : number)
-        out += (c == '\r' || c == '\n') ? ' ' : c;
+    const std::size_t start = out.size();
+    out += number;
+    for (std::size_t i = start; i < out.size(); ++i)
+        if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
 }
 
 // Undoes quoted-printable: "=XX" in either case, soft breaks ("=" and the line end, with blanks
@@ -84,16 +90,16 @@ void appendNumber(std::string& out, std::string_view number) {
 // kept as it is, as the decoders of mail programs do.
 bool decodeQuotedPrintable(std::string_view in, std::string& out) {
     bool clean = true;
-    out.clear();
-    out.reserve(in.size());
+    out.resize(in.size());  // decoding never lengthens
+    char* to = out.data();
     for (std::size_t i = 0; i < in.size(); ++i) {
         const char c = in[i];
         if (c != '=') {
-            out += c;
+            *to++ = c;
             continue;
         }
         if (i + 2 < in.size() && hexValue(in[i + 1]) >= 0 && hexValue(in[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(in[i + 1]) * 16 + hexValue(in[i + 2]));
+            *to++ = static_cast<char>(hexValue(in[i + 1]) * 16 + hexValue(in[i + 2]));
             i += 2;
             continue;
         }
@@ -106,9 +112,10 @@ bool decodeQuotedPrintable(std::string_view in, std::string& out) {
             i = j;
             continue;
         }
-        out += c;
+        *to++ = c;
         clean = false;
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
     return clean;
 }
 
@@ -274,7 +281,20 @@ struct Params {
     std::string_view charset;
 };
 
+// The parameters our own records carry, known without parsing them again a million times.
+struct KnownParams {
+    std::string_view text;
+    Params params;
+};
+const KnownParams kKnownParams[] = {
+    {"", {}},
+    {";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE", {.quotedPrintable = true, .charset = "UTF-8"}},
+    {";CELL", {.cell = true, .charset = {}}},
+};
+
 Params readParams(std::string_view params) {
+    for (const auto& known : kKnownParams)
+        if (params == known.text) return known.params;
     Params p;
     forEachParam(params, [&](std::string_view name, std::string_view value) {
         if (name.empty() || equalsNoCase(name, "ENCODING")) {
@@ -435,7 +455,7 @@ class VcfReader {
         std::string utf8;
         std::size_t invalid = 0;
         bool converted = false;
-        if (codepage::isAscii(bytes)) {
+        if (codepage::isAscii(bytes) || equalsNoCase(params.charset, "UTF-8")) {  // checked when converted
             utf8.assign(bytes);
             converted = true;
         } else if (!params.charset.empty()) {
