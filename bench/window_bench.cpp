@@ -1,0 +1,139 @@
+// How the window copes with a bulk list of 100,000 contacts: generating into the code box, pasting
+// the numbers, and one typed character in a box that already holds them all (the live count runs on
+// every change). Runs offscreen, with dialogs answered from a script.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+#include "app/main_window.h"
+#include "formats/entries.h"
+#include "platform/codepage.h"
+#include "platform/ui/testing.h"
+#include "platform/ui/ui.h"
+
+namespace {
+
+using quenlo::app::MainWindow;
+
+constexpr std::size_t kContacts = 100'000;
+
+// Three-character names and 11-digit numbers, one a line, CR LF between, as pasted from a sheet.
+struct Lists {
+    std::string names;
+    std::string numbers;
+};
+
+const Lists& lists() {
+    static const Lists made = [] {
+        const std::string pool = quenlo::codepage::utf8ToGbk("张王李赵刘陈杨黄周吴徐孙马朱胡郭何高林罗");
+        const std::size_t characters = pool.size() / 2;
+        Lists l;
+        for (std::size_t i = 0; i < kContacts; ++i) {
+            if (i > 0) {
+                l.names += "\r\n";
+                l.numbers += "\r\n";
+            }
+            for (std::size_t k = 0; k < 3; ++k)
+                l.names += pool.substr(2 * ((i * 7 + k * 13) % characters), 2);
+            l.numbers += "13" + std::to_string(100000000 + i);
+        }
+        return l;
+    }();
+    return made;
+}
+
+// A shown window, its events processed, so that drawing is part of what is measured.
+std::unique_ptr<MainWindow> shownWindow() {
+    auto window = std::make_unique<MainWindow>();
+    window->window().show();
+    QApplication::processEvents();
+    return window;
+}
+
+// Click on "生成VCF代码" with 100,000 names and numbers: read both boxes, build the records, fill
+// the code box (about 10 MB) and draw it.
+void BM_GenerateIntoCodeBox(benchmark::State& state) {
+    auto window = shownWindow();
+    window->编辑框_姓名->setText(lists().names);
+    window->编辑框_手机号->setText(lists().numbers);
+    for (auto _ : state) {
+        window->按钮_生成VCF->click();
+        QApplication::processEvents();
+    }
+    state.counters["code_bytes"] = static_cast<double>(window->编辑框_vcf代码区->text().size());
+}
+BENCHMARK(BM_GenerateIntoCodeBox)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The part of generation that is the code box taking its 10 MB of text.
+void BM_FillCodeBox(benchmark::State& state) {
+    auto window = shownWindow();
+    window->编辑框_姓名->setText(lists().names);
+    window->编辑框_手机号->setText(lists().numbers);
+    window->按钮_生成VCF->click();
+    const std::string code = window->编辑框_vcf代码区->text();
+    for (auto _ : state) {
+        window->编辑框_vcf代码区->setText(code);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_FillCodeBox)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 100,000 numbers put into the number box at once, as a paste does, the count included.
+void BM_PasteNumbers(benchmark::State& state) {
+    auto window = shownWindow();
+    for (auto _ : state) {
+        window->编辑框_手机号->setText(lists().numbers);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_PasteNumbers)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One key typed at the end of a number box that holds 100,000 numbers, and taken back again: two
+// changes per iteration, each followed by the live count and a repaint.
+void BM_TypeIntoFullNumberBox(benchmark::State& state) {
+    auto window = shownWindow();
+    window->编辑框_手机号->setText(lists().numbers);
+    QWidget* box = window->编辑框_手机号->widget();
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(box, Qt::Key_1);
+        QApplication::processEvents();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QApplication::processEvents();
+    }
+    state.counters["count"] = std::stod(window->编辑框_号码数量->text());
+}
+BENCHMARK(BM_TypeIntoFullNumberBox)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The parts of one recount: reading the box's text, then counting its entries.
+void BM_ReadNumberBox(benchmark::State& state) {
+    auto window = shownWindow();
+    window->编辑框_手机号->setText(lists().numbers);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(window->编辑框_手机号->text());
+}
+BENCHMARK(BM_ReadNumberBox)->Unit(benchmark::kMillisecond);
+
+void BM_CountEntries(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(quenlo::countEntries(lists().numbers));
+}
+BENCHMARK(BM_CountEntries)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    quenlo::ui::Application application(argc, argv);
+    quenlo::ui::testing::scriptDialogs();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
