@@ -3,8 +3,10 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStyle>
 #include <cstdio>
-#include <map>
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 #include "platform/ui/ui.h"
@@ -49,10 +51,14 @@ TEST(SkinWindow, ProgramDoesNotNeedTheLibrary) {
 TEST(SkinWindow, SkinsTheMainWindowAndMovesNothing) {
     quenlo::app::MainWindow window;
     QWidget* top = window.window().widget();
-    std::map<QString, QRect> plainPlaces;
-    for (const QWidget* w : top->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty()) plainPlaces[w->objectName()] = w->geometry();
-    const QImage plain = grabImage(*top);
+    auto places = [top] {
+        std::vector<std::pair<QString, QRect>> all;
+        for (const QWidget* w : top->findChildren<QWidget*>())
+            all.emplace_back(w->objectName(), w->geometry());
+        return all;
+    };
+    const QImage plain = grabImage(*top);  // lays the boxes out first
+    const auto plainPlaces = places();
 
     quenlo::skin::testing::TempFolder folder;
     const auto report = quenlo::skin::attachSkin({folder.path()}, quenlo::skin::carriedLibrary(),
@@ -75,9 +81,32 @@ TEST(SkinWindow, SkinsTheMainWindowAndMovesNothing) {
     for (const auto& p : parts)
         EXPECT_GE(differingPixels(plain, skinned, p.rect), p.rect.width() * p.rect.height() / 2) << p.part;
 
-    for (const QWidget* w : top->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty())
-            EXPECT_EQ(w->geometry(), plainPlaces[w->objectName()]) << w->objectName().toStdString();
+    // The window's own caption colours stay: the red of the group captions, the label and the
+    // count box is as much there as before.
+    auto redPixels = [](const QImage& image, QRect rect) {
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor c(image.pixel(x, y));
+                count += c.red() > 200 && c.green() < 120 && c.blue() < 120;
+            }
+        return count;
+    };
+    for (const char* name : {"分组框1", "标签1", "编辑框_号码数量"}) {
+        auto* control = top->findChild<QWidget*>(QString::fromUtf8(name));
+        ASSERT_NE(control, nullptr) << name;
+        const QRect rect = name == std::string("分组框1")
+                               ? QRect(inWindow(control).topLeft(), QSize(control->width(), 16))
+                               : inWindow(control);
+        const int before = redPixels(plain, rect);
+        EXPECT_GT(before, 10) << name;
+        EXPECT_GE(redPixels(skinned, rect), before * 9 / 10) << name;
+    }
+
+    const auto skinnedPlaces = places();
+    ASSERT_EQ(skinnedPlaces.size(), plainPlaces.size());
+    for (std::size_t i = 0; i < plainPlaces.size(); ++i)
+        EXPECT_EQ(skinnedPlaces[i].second, plainPlaces[i].second) << plainPlaces[i].first.toStdString();
 }
 
 }  // namespace
