@@ -131,6 +131,42 @@ TEST_F(BoxWindow, ThePictureStandsThreePixelsInAndMovesWithThePress) {
     EXPECT_EQ(pictureCorner(), QPoint(-1, -1));
 }
 
+TEST_F(BoxWindow, TheFaceLightensUnderThePointerAndWhilePressedAndFocusShowsDots) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.widget()));
+    auto* widget = static_cast<QAbstractButton*>(button().widget());
+    // A point of the face clear of the edge, the caption and the focus rectangle.
+    const QPoint face(widget->width() - 3, widget->height() / 2);
+    auto colourAt = [&](QPoint at) { return widget->grab().toImage().pixelColor(at); };
+
+    const QColor plain = colourAt(face);
+    QTest::mouseMove(widget, QPoint(10, 10));
+    QTRY_VERIFY(widget->underMouse());
+    const QColor hovered = colourAt(face);
+    EXPECT_GT(hovered.lightness(), plain.lightness());
+    QTest::mouseMove(window.widget(), QPoint(150, 5));
+    QTRY_VERIFY(!widget->underMouse());
+    widget->setDown(true);
+    EXPECT_EQ(colourAt(face), hovered);
+    widget->setDown(false);
+
+    // The dotted rectangle runs 3 pixels inside the edge, only while the button has the focus.
+    auto dotsOnTopLine = [&] {
+        const QImage shot = widget->grab().toImage();
+        int dark = 0;
+        for (int x = 3; x < widget->width() - 3; ++x)
+            if (shot.pixelColor(x, 3).lightness() < 60) ++dark;
+        return dark;
+    };
+    window.control<EditBox>("编辑框").setFocus();
+    EXPECT_EQ(dotsOnTopLine(), 0);
+    button().setFocus();
+    QTRY_VERIFY(button().hasFocus());
+    const int dots = dotsOnTopLine();
+    EXPECT_GT(dots, 10);
+    EXPECT_LT(dots, widget->width() - 6);  // dotted, not a solid line
+}
+
 TEST_F(BoxWindow, TheClickHandlerRunsOnClickAndNotWhenDisabled) {
     int clicks = 0;
     button().onClick([&] { ++clicks; });
