@@ -62,6 +62,17 @@ TEST_F(ShownWindow, FocusStartsInTheNameBox) {
     EXPECT_EQ(focused(), QString::fromUtf8("编辑框_姓名"));
 }
 
+TEST(OpenedWindow, OpeningShowsTheWindowWithTheFocusInTheNameBox) {
+    MainWindow window;
+    EXPECT_FALSE(window.window().isOpen());
+    window.open();
+    EXPECT_TRUE(window.window().isOpen());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.window().widget()));
+    EXPECT_EQ(QApplication::focusWidget(), widgetNamed(window, "编辑框_姓名"));
+    EXPECT_FALSE(window.window().widget()->isMinimized());
+    EXPECT_FALSE(window.window().widget()->isMaximized());
+}
+
 TEST_F(ShownWindow, TabAndShiftTabFollowTheOrderAndWrapAround) {
     std::vector<QString> forward;
     for (std::size_t i = 0; i <= std::size(kTabOrder); ++i) {
