@@ -120,9 +120,10 @@ class VisibleControl : public Control {
     // The hand (link) pointer over the control.
     void setHandCursor();
 
-    // A left-button press on the control itself. Only group boxes and labels offer it.
+    // A left-button press on the control itself (the window binds it on a label and a group box).
     void onLeftButtonPress(PressHandler handler);
 
+    // The toolkit's widget, for tests that drive the window by hand; the window's code never needs it.
     QWidget* widget() const { return widget_; }
 
     // Controls are made by Window::build.
@@ -264,6 +265,7 @@ class Window {
     MessageAnswer showMessage(std::string_view title, std::string_view text, MessageIcon icon,
                               MessageButtons buttons);
 
+    // The toolkit's window, for tests: its children carry the control names as object names.
     QWidget* widget() const;
 
   private:
