@@ -398,14 +398,26 @@ TEST_F(Commands, VisitingTheSiteOpensTheMakersHomePageInTheBrowser) {
     EXPECT_EQ(shownDialogs(), std::vector<std::string>{});
 }
 
-TEST_F(Commands, SafeExitClosesTheWindowThroughItsCloseRequest) {
+TEST_F(Commands, SafeExitSendsTheCloseRequestAndTheWindowCloses) {
     window_.window().show();
     ASSERT_TRUE(window_.window().isOpen());
+    QWidget* exit = testing::widgetNamed(window_, "按钮_安全退出");
 
-    QTest::mouseClick(testing::widgetNamed(window_, "按钮_安全退出"), Qt::LeftButton);
-
+    QTest::mouseClick(exit, Qt::LeftButton);
     QTRY_VERIFY(!window_.window().isOpen());
     EXPECT_EQ(shownDialogs(), std::vector<std::string>{});
+
+    // It takes the close request's path: a handler that refuses keeps the window open.
+    int requests = 0;
+    window_.window().onCloseRequest([&] {
+        ++requests;
+        return false;
+    });
+    window_.window().show();
+    QTest::mouseClick(exit, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(requests, 1);
+    EXPECT_TRUE(window_.window().isOpen());
 }
 
 // ---- The conversions.
