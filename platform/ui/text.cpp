@@ -13,6 +13,26 @@ std::u16string_view view(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
+bool isLineBreak(char16_t c) {
+    return c == u'\n' || c == u'\u2029' || c == u'\u2028';
+}
+
+// Number lists and VCF code are plain ASCII and can be long, and the live count reads the number
+// box on every key; such text needs no code page conversion, which is most of the cost. False, with
+// `out` unfinished, at the first character that is not ASCII.
+bool asciiFromBoxText(std::u16string_view text, std::string& out) {
+    out.reserve(text.size() + text.size() / 8);
+    for (char16_t c : text) {
+        if (isLineBreak(c))
+            out += "\r\n";
+        else if (c < 0x80)
+            out += static_cast<char>(c);
+        else
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString toQString(std::string_view gbk) {
@@ -39,10 +59,12 @@ QString toBoxText(std::string_view gbk) {
 }
 
 std::string fromBoxText(const QString& text) {
+    if (std::string ascii; asciiFromBoxText(view(text), ascii)) return ascii;
+
     std::u16string u;
     u.reserve(static_cast<std::size_t>(text.size()) + static_cast<std::size_t>(text.size()) / 8);
     for (char16_t c : view(text)) {
-        if (c == u'\n' || c == u'\u2029' || c == u'\u2028') {
+        if (isLineBreak(c)) {
             u += u"\r\n";
         } else {
             u += c;
