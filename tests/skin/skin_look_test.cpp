@@ -8,7 +8,9 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <cstdlib>
 
+#include "platform/dynamic_library.h"
 #include "platform/file_io.h"
 #include "skin/attach_skin.h"
 #include "skin_test_support.h"
@@ -18,7 +20,11 @@ using quenlo::skin::AttachOutcome;
 using quenlo::skin::testing::differingPixels;
 using quenlo::skin::testing::grabImage;
 
+namespace fs = std::filesystem;
+
 namespace {
+
+const char kSkinName[] = "\xE7\x9A\xAE\xE8\x82\xA4.she";  // 皮肤.she in UTF-8
 
 ::testing::Environment* const kApplication =
     ::testing::AddGlobalTestEnvironment(new quenlo::skin::testing::ApplicationEnvironment);
@@ -70,7 +76,7 @@ TEST(SkinLook, AttachingRepaintsTheControlsAndMovesNothing) {
 
     // What was written is byte for byte what the program carries.
     const auto library = readFile(folder.path() / "jedata.dll");
-    const auto skin = readFile(folder.path() / "\xE7\x9A\xAE\xE8\x82\xA4.she");
+    const auto skin = readFile(folder.path() / kSkinName);
     EXPECT_EQ(library, std::string(quenlo::skin::carriedLibrary().bytes));
     ASSERT_EQ(skin, std::string(quenlo::skin::carriedSkinFile().bytes));
     EXPECT_EQ(skin->substr(0, 4), ".SHE");
@@ -140,6 +146,41 @@ TEST(SkinLook, ButtonFaceFollowsPointerAndPress) {
     // Lighter under the pointer, as the plain look does.
     const QPoint c = inner.center();
     EXPECT_GT(QColor(hover.pixel(c)).lightness(), QColor(resting.pixel(c)).lightness());
+}
+
+// Without folders given, the files go next to the executable; where that fails, into the
+// user's private folder, from which the library is then loaded.
+TEST(SkinLook, WritesNextToTheExecutableElseIntoThePrivateFolder) {
+    const fs::path exeFolder = quenlo::dynamic_library::executableFolder();
+    const fs::path exeLibrary = exeFolder / "jedata.dll";
+    const fs::path exeSkin = exeFolder / kSkinName;
+    quenlo::skin::testing::TempFolder data;
+    const char* oldData = std::getenv("XDG_DATA_HOME");
+    const std::string savedData = oldData ? oldData : "";
+    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+
+    quenlo::skin::attachSkin();
+    EXPECT_EQ(readFile(exeLibrary), std::string(quenlo::skin::carriedLibrary().bytes));
+    EXPECT_EQ(readFile(exeSkin), std::string(quenlo::skin::carriedSkinFile().bytes));
+    EXPECT_FALSE(fs::exists(data.path() / "quenlo"));
+    fs::remove(exeLibrary);
+    fs::remove(exeSkin);
+
+    quenlo::file_io::testing::failNextWrites(1);  // the executable's folder refuses the library
+    ::testing::internal::CaptureStderr();
+    quenlo::skin::attachSkin();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(fs::exists(exeLibrary));
+    EXPECT_EQ(readFile(data.path() / "quenlo" / "jedata.dll"),
+              std::string(quenlo::skin::carriedLibrary().bytes));
+    EXPECT_EQ(readFile(data.path() / "quenlo" / kSkinName),
+              std::string(quenlo::skin::carriedSkinFile().bytes));
+    EXPECT_EQ(QApplication::style()->objectName(), "quenlo-skin");
+
+    if (oldData)
+        ::setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
