@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "formats/large_buffer.h"
 #include "formats/vcard.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
@@ -187,7 +188,7 @@ std::string formatCsvFile(std::span<const Contact> contacts) {
     for (const auto& c : contacts)
         size += c.name.size() + c.number.size() + 3;
     std::string out;
-    out.reserve(size);
+    reserveLarge(out, size);
     out += kCsvHeaderLine;
     for (const auto& c : contacts)
         appendCsvLine(out, c);
@@ -222,7 +223,7 @@ void readCsvFile(std::string_view text, const ContactSink& each, std::vector<Rea
 
 ReadResult parseCsvFile(std::string_view text) {
     ReadResult result;
-    result.contacts.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    reserveLarge(result.contacts, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     readCsvFile(
         text, [&](const Contact& c) { result.contacts.push_back(c); }, result.problems);
     return result;
@@ -232,7 +233,7 @@ Conversion convertCsvToVcf(std::string_view csv) {
     Conversion conversion;
     // Most lines of a contact file become one record of our layout; untouched room costs nothing.
     const auto lines = static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')) + 1;
-    conversion.text.reserve(lines * vcardRecordSizeHint({}) + csv.size() * 5);
+    reserveLarge(conversion.text, lines * vcardRecordSizeHint({}) + csv.size() * 5);
     readCsvFile(
         csv,
         [&](const Contact& c) {
@@ -246,7 +247,7 @@ Conversion convertCsvToVcf(std::string_view csv) {
 
 Conversion convertVcfToCsv(std::string_view vcf) {
     Conversion conversion;
-    conversion.text.reserve(vcf.size() / 4);
+    reserveLarge(conversion.text, vcf.size() / 4);
     conversion.text += kCsvHeaderLine;
     readVcfCode(
         vcf,

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "formats/large_buffer.h"
 #include "platform/codepage.h"
 
 namespace quenlo {
@@ -594,7 +595,7 @@ std::string formatVcfCode(std::span<const Contact> contacts) {
     for (const auto& c : contacts)
         size += vcardRecordSizeHint(c);
     std::string out;
-    out.reserve(size);
+    reserveLarge(out, size);
     for (const auto& c : contacts)
         appendVcardRecord(out, c);
     return out;
@@ -608,7 +609,7 @@ ReadResult parseVcfCode(std::string_view text) {
     ReadResult result;
     // Records of our own layout take some 140 bytes; reserving for them spares the copies of a
     // growing list (the untouched part of an overestimate costs address space only).
-    result.contacts.reserve(text.size() / 128);
+    reserveLarge(result.contacts, text.size() / 128);
     readVcfCode(
         text, [&](const Contact& c) { result.contacts.push_back(c); }, result.problems);
     return result;
