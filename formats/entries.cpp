@@ -1,6 +1,8 @@
 #include "formats/entries.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <bit>
+#include <functional>
 
 namespace quenlo {
 namespace {
@@ -73,12 +75,25 @@ std::string numberKey(std::string_view number) {
 }
 
 std::vector<std::size_t> firstOccurrences(const std::vector<std::string>& numbers) {
+    std::vector<std::string> keys;
+    keys.reserve(numbers.size());
+    for (const auto& n : numbers)
+        keys.push_back(numberKey(n));
+    // An open-addressing table of positions: a node-based set spends most of its time allocating and
+    // chasing pointers once a list reaches a million numbers.
+    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(keys.size() * 2, 16));
+    std::vector<std::size_t> slots(capacity, 0);  // position + 1; 0 is an empty slot
     std::vector<std::size_t> keep;
-    keep.reserve(numbers.size());
-    std::unordered_set<std::string> seen;
-    seen.reserve(numbers.size());
-    for (std::size_t i = 0; i < numbers.size(); ++i)
-        if (seen.insert(numberKey(numbers[i])).second) keep.push_back(i);
+    keep.reserve(keys.size());
+    const std::hash<std::string_view> hash;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::size_t slot = hash(keys[i]) & (capacity - 1);
+        while (slots[slot] != 0 && keys[slots[slot] - 1] != keys[i])
+            slot = (slot + 1) & (capacity - 1);
+        if (slots[slot] != 0) continue;  // seen before
+        slots[slot] = i + 1;
+        keep.push_back(i);
+    }
     return keep;
 }
 
