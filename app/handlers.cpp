@@ -6,8 +6,10 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "formats/entries.h"
+#include "net/notice_banner.h"
 #include "platform/file_io.h"
 #include "platform/shell.h"
+#include "skin/attach_skin.h"
 
 namespace quenlo::app {
 namespace {
@@ -39,8 +41,25 @@ void MainWindow::bindEvents() {
     分组框2->onLeftButtonPress([this](int x, int y, int keys) { return onNumberGroupPressed(x, y, keys); });
 }
 
-// Raised once, after every control exists and before the window is first shown.
-void MainWindow::onCreated() {}
+// Raised once, after every control exists and before the window is first shown: the skin is in
+// force before the window appears, and the notice is fetched once the window exists.
+void MainWindow::onCreated() {
+    if (extras_.skin) skin::attachSkin();
+    if (!extras_.noticeUrl) return;
+    noticeBanner_ = std::make_unique<net::NoticeBanner>(
+        net::NoticeBanner::Callbacks{
+            .setLabelText = [this](const std::string& text) { 透明标签_公告->setText(text); },
+            .setTimerPeriod = [this](int milliseconds) { 时钟_公告检测->setPeriod(milliseconds); },
+            .postToUiThread = [](std::function<void()> work) { ui::runOnUiThread(std::move(work)); },
+            .showMessage =
+                [this](const std::string& title, const std::string& text) {
+                    window_.showMessage(title, text, ui::MessageIcon::Information, ui::MessageButtons::Ok);
+                },
+            .openAddress = {},
+        },
+        *extras_.noticeUrl);
+    noticeBanner_->start();
+}
 
 // Nothing is kept that closing could lose: every text lives in the boxes and is the user's to save.
 bool MainWindow::onCloseRequested() {
@@ -120,8 +139,11 @@ void MainWindow::onNumbersChanged() {
     编辑框_号码数量->setText(std::to_string(countEntries(编辑框_手机号->text())));
 }
 
-void MainWindow::onNoticeTimerTick() {}
+void MainWindow::onNoticeTimerTick() {
+    if (noticeBanner_) noticeBanner_->checkNotice();
+}
 bool MainWindow::onNoticePressed(int, int, int) {
+    if (noticeBanner_) noticeBanner_->onNoticePressed();
     return true;
 }
 

@@ -3,7 +3,7 @@
 
 int main(int argc, char** argv) {
     quenlo::ui::Application application(argc, argv);
-    quenlo::app::MainWindow window;
+    quenlo::app::MainWindow window(quenlo::app::MainWindow::programExtras());
     window.open();
     return application.run();
 }

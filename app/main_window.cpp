@@ -7,6 +7,7 @@
 
 #include "app/carried_files.h"
 #include "app/pictures.h"
+#include "net/notice_banner.h"
 #include "platform/codepage.h"
 
 namespace quenlo::app {
@@ -81,7 +82,7 @@ const ControlRow kControls[] = {
 
 }  // namespace
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow(Extras extras) : extras_(std::move(extras)) {
     window_.setTitle(gbk(kTitle));
     buildControls();
     window_.setFixedOuterSize(1000, 580);
@@ -91,6 +92,10 @@ MainWindow::MainWindow() {
 }
 
 MainWindow::~MainWindow() = default;
+
+MainWindow::Extras MainWindow::programExtras() {
+    return Extras{.skin = true, .noticeUrl = net::noticeUrl()};
+}
 
 void MainWindow::open() {
     onCreated();

@@ -1,16 +1,35 @@
 #pragma once
 
+#include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/ui/ui.h"
 
+namespace quenlo::net {
+class NoticeBanner;
+}
+
 namespace quenlo::app {
+
+// What the created handler sets going besides the window itself. The program turns both on; a
+// window made by a test stays plain and offline unless the test asks.
+struct MainWindowExtras {
+    bool skin = false;
+    // Where the notice banner fetches its document; nothing leaves the banner idle.
+    std::optional<std::string> noticeUrl;
+};
 
 // The program's one window. Its controls are members named as the control table names them.
 class MainWindow {
   public:
+    using Extras = MainWindowExtras;
+    // The program's own extras: the skin and the maker's notice server.
+    static Extras programExtras();
+
     // Builds the window and every control, hidden, and binds the events.
-    MainWindow();
+    explicit MainWindow(Extras extras = {});
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -75,6 +94,9 @@ class MainWindow {
     void bindEvents();
 
     ui::Window window_;
+    Extras extras_;
+    // Last, so that a fetch still running is cancelled before the controls it reports to go.
+    std::unique_ptr<net::NoticeBanner> noticeBanner_;
 };
 
 }  // namespace quenlo::app
