@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
 namespace quenlo::file_io {
 namespace {
@@ -33,12 +32,30 @@ mode_t modeForNewFile() {
 }  // namespace
 
 std::optional<std::string> readFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // The size is a hint only: a file that grows or shrinks while being read is read to its end.
+    std::string bytes;
+    bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(std::max<std::size_t>(bytes.size() * 2, 65536));
+        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        used += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(used);
     return bytes;
 }
 
@@ -63,7 +80,9 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 }
 
 namespace testing {
-void failNextWrites(int count) { g_failingWrites = count; }
+void failNextWrites(int count) {
+    g_failingWrites = count;
+}
 }  // namespace testing
 
 }  // namespace quenlo::file_io
