@@ -150,6 +150,7 @@ void paintAsEditBox(QWidget* edit) {
 
 Application::Application(int& argc, char** argv) {
     new QApplication(argc, argv);
+    QApplication::setStyle(new detail::ClassicStyle);
     QApplication::setQuitOnLastWindowClosed(true);
 }
 

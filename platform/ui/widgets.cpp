@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOption>
 
 #include <algorithm>
@@ -31,12 +32,12 @@ void GroupBoxWidget::paintEvent(QPaintEvent*) {
     const int frameTop = fm.height() / 2;
     const QColor face = faceColor(this);
 
-    // An etched frame: a dark line with a light one just inside it.
-    const QRect box(0, frameTop, width() - 1, height() - frameTop - 1);
-    p.setPen(face.darker(150));
-    p.drawRect(box.adjusted(0, 0, -1, -1));
-    p.setPen(QColor(255, 255, 255));
-    p.drawRect(box.adjusted(1, 1, 0, 0));
+    // The frame comes from the style, so a skin can draw it.
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.rect = QRect(0, frameTop, width(), height() - frameTop);
+    frame.lineWidth = 1;
+    style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &p, this);
 
     if (caption_.isEmpty()) return;
     constexpr int kCaptionLeft = 8;
@@ -58,8 +59,10 @@ LineEditWidget::LineEditWidget(QWidget* parent) : QLineEdit(parent) {
 void LineEditWidget::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     QPainter p(this);
-    p.setPen(QColor(100, 100, 100));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.lineWidth = 1;
+    style()->drawPrimitive(QStyle::PE_FrameLineEdit, &frame, &p, this);
 }
 
 PictureButtonWidget::PictureButtonWidget(QWidget* parent) : QAbstractButton(parent) {
@@ -105,34 +108,15 @@ bool PictureButtonWidget::event(QEvent* event) {
 void PictureButtonWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const bool pressed = isDown();
-    const bool lit = pressed || underMouse();
-    QColor face = faceColor(this);
-    if (lit && isEnabled()) face = face.lighter(106);
-
     const QRect r = rect();
-    p.fillRect(r, face);
-
-    // The 3-D edge: two lines on each side, light above and left, dark below and right; the other
-    // way round while pressed.
     const QColor light(255, 255, 255);
-    const QColor midlight = faceColor(this).lighter(104);
     const QColor dark = faceColor(this).darker(150);
-    const QColor shadow(105, 105, 105);
-    auto edge = [&p](const QRect& rc, const QColor& topLeft, const QColor& bottomRight) {
-        p.setPen(topLeft);
-        p.drawLine(rc.topLeft(), rc.topRight());
-        p.drawLine(rc.topLeft(), rc.bottomLeft());
-        p.setPen(bottomRight);
-        p.drawLine(rc.bottomLeft(), rc.bottomRight());
-        p.drawLine(rc.topRight(), rc.bottomRight());
-    };
-    if (pressed) {
-        edge(r, shadow, light);
-        edge(r.adjusted(1, 1, -1, -1), dark, midlight);
-    } else {
-        edge(r, light, shadow);
-        edge(r.adjusted(1, 1, -1, -1), midlight, dark);
-    }
+
+    // The face and edges come from the style, so a skin can draw them.
+    QStyleOptionButton face;
+    face.initFrom(this);
+    face.state |= pressed ? QStyle::State_Sunken : QStyle::State_Raised;
+    style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &face, &p, this);
 
     const QPoint shift = pressed ? QPoint(1, 1) : QPoint(0, 0);
     if (!picture_.isNull())
@@ -151,9 +135,66 @@ void PictureButtonWidget::paintEvent(QPaintEvent*) {
     }
 
     if (hasFocus()) {
-        QPen dots(QColor(0, 0, 0), 1, Qt::DotLine);
-        p.setPen(dots);
-        p.drawRect(r.adjusted(3, 3, -4, -4));
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = r.adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+    }
+}
+
+ClassicStyle::ClassicStyle() : QProxyStyle(QStyleFactory::create("Fusion")) {}
+
+void ClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                                 const QWidget* widget) const {
+    const QColor face = option->palette.color(QPalette::Window);
+    const QColor light(255, 255, 255);
+    const QColor dark = face.darker(150);
+    const QRect r = option->rect;
+    switch (element) {
+        case PE_PanelButtonCommand: {
+            const bool pressed = option->state & State_Sunken;
+            const bool lit = pressed || (option->state & State_MouseOver);
+            p->fillRect(r, lit && (option->state & State_Enabled) ? face.lighter(106) : face);
+            // The 3-D edge: two lines on each side, light above and left, dark below and right;
+            // the other way round while pressed.
+            const QColor midlight = face.lighter(104);
+            const QColor shadow(105, 105, 105);
+            auto edge = [p](const QRect& rc, const QColor& topLeft, const QColor& bottomRight) {
+                p->setPen(topLeft);
+                p->drawLine(rc.topLeft(), rc.topRight());
+                p->drawLine(rc.topLeft(), rc.bottomLeft());
+                p->setPen(bottomRight);
+                p->drawLine(rc.bottomLeft(), rc.bottomRight());
+                p->drawLine(rc.topRight(), rc.bottomRight());
+            };
+            if (pressed) {
+                edge(r, shadow, light);
+                edge(r.adjusted(1, 1, -1, -1), dark, midlight);
+            } else {
+                edge(r, light, shadow);
+                edge(r.adjusted(1, 1, -1, -1), midlight, dark);
+            }
+            return;
+        }
+        case PE_FrameGroupBox: {
+            // An etched frame: a dark line with a light one just inside it.
+            const QRect box = r.adjusted(0, 0, -1, -1);
+            p->setPen(dark);
+            p->drawRect(box.adjusted(0, 0, -1, -1));
+            p->setPen(light);
+            p->drawRect(box.adjusted(1, 1, 0, 0));
+            return;
+        }
+        case PE_FrameLineEdit:
+            p->setPen(QColor(100, 100, 100));
+            p->drawRect(r.adjusted(0, 0, -1, -1));
+            return;
+        case PE_FrameFocusRect:
+            p->setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+            p->drawRect(r.adjusted(0, 0, -1, -1));
+            return;
+        default:
+            QProxyStyle::drawPrimitive(element, option, p, widget);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QWidget>
 
 #include <functional>
@@ -13,6 +14,15 @@ namespace quenlo::ui::detail {
 
 // The face colour of 3-D controls, as the style gives it.
 QColor faceColor(const QWidget* widget);
+
+// The plain look: the window's own 3-D buttons, etched group frames and line borders, drawn
+// where widgets ask the style for them, so that a skin that replaces the style replaces them too.
+class ClassicStyle : public QProxyStyle {
+  public:
+    ClassicStyle();
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+};
 
 // A frame with its caption at the top-left, over the face colour.
 class GroupBoxWidget : public QWidget {
