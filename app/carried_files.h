@@ -4,6 +4,11 @@
 #include <span>
 #include <string_view>
 
+// The bytes of the pictures, compiled into the program's read-only data by a generated source.
+namespace quenlo::app::carried {
+extern const std::string_view csvSheet, exit, dedupe, dice, csvToCard, eraser, wand, floppy, icon;
+}  // namespace quenlo::app::carried
+
 namespace quenlo::app {
 
 // A file carried inside the executable: the button pictures and the window icon.

@@ -3,6 +3,28 @@
 #include "app/carried_files.h"
 
 namespace quenlo::app {
+namespace {
+
+std::span<const std::uint8_t> bytesOf(std::string_view carried) {
+    return {reinterpret_cast<const std::uint8_t*>(carried.data()), carried.size()};
+}
+
+}  // namespace
+
+std::span<const CarriedFile> carriedFiles() {
+    static const CarriedFile kFiles[] = {
+        {"csv_sheet.png", bytesOf(carried::csvSheet)},
+        {"exit.png", bytesOf(carried::exit)},
+        {"dedupe.png", bytesOf(carried::dedupe)},
+        {"dice.png", bytesOf(carried::dice)},
+        {"csv_to_card.png", bytesOf(carried::csvToCard)},
+        {"eraser.png", bytesOf(carried::eraser)},
+        {"wand.png", bytesOf(carried::wand)},
+        {"floppy.png", bytesOf(carried::floppy)},
+        {"icon.ico", bytesOf(carried::icon)},
+    };
+    return kFiles;
+}
 
 std::span<const std::uint8_t> carriedFile(std::string_view name) {
     for (const CarriedFile& file : carriedFiles())
