@@ -234,14 +234,15 @@ void convert(const Arguments& a, Conversion (*conversion)(std::string_view), std
 }
 
 void dedupe(const Arguments& a) {
-    const std::vector<std::string> numbers = splitEntries(Input(a.inputs[0]).bytes());
+    // Like generate, read UTF-8 lists (and their byte-order mark) as the code page they are written in.
+    const std::vector<std::string> numbers = splitEntries(textFileToGbk(Input(a.inputs[0]).bytes()));
     if (numbers.empty()) throw Stop{kFailure, displayName(a.inputs[0]) + ": no numbers"};
     const std::vector<std::size_t> keep = firstOccurrences(numbers);
     if (!a.names) {
         writeOutput(a.output, linesOf(numbers, keep));
         return;
     }
-    const std::vector<std::string> names = splitEntries(Input(*a.names).bytes());
+    const std::vector<std::string> names = splitEntries(textFileToGbk(Input(*a.names).bytes()));
     if (names.size() != numbers.size()) throw Stop{kFailure, "姓名与手机号码数量要保持一致！"};
     // Names first: if they cannot be written, the numbers stay as they were too.
     writeOutput(a.namesOut, linesOf(names, keep));

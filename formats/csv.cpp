@@ -53,7 +53,8 @@ class CsvReader {
         while (pos_ < text_.size()) {
             const std::size_t recordLine = line_;
             readRecord();
-            if (fields_ == 1 && !quoted_ && contact_.name.empty()) continue;  // a blank line
+            // A blank line, or a row of empty cells as spreadsheets save them, is no contact.
+            if (!quoted_ && contact_.name.empty() && contact_.number.empty()) continue;
             if (first) {
                 first = false;
                 if (fields_ >= 2 && !holdsDigit(contact_.number)) continue;  // the header

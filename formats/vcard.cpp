@@ -439,7 +439,7 @@ class VcfReader {
         } else if (equalsNoCase(property->name, "TEL")) {
             // Of several numbers the first mobile one, else the first of any kind.
             if (hasCellNumber_ || (hasNumber_ && !params.cell)) return;
-            number_ = toSystemText(telephoneNumber(*property, params, number), number);
+            number_ = telephoneNumber(*property, params, number);
             hasNumber_ = true;
             hasCellNumber_ = params.cell;
         }
@@ -505,14 +505,19 @@ class VcfReader {
         return joinedName;
     }
 
-    // vCard 2.1 knows no escapes in a number and no "tel:" addresses, so a 2.1 number (ours among
-    // them) is taken exactly as it stands.
+    // vCard 2.1 knows no escapes in a number and no "tel:" addresses, and a 2.1 number without a
+    // charset is in the writer's own code page (ours among them): it is taken exactly as it stands.
+    // Guessing UTF-8 there would turn a number like "13800138000转123" into another character, since
+    // many code page 936 pairs are valid UTF-8 too.
     std::string telephoneNumber(const Property& property, const Params& params, std::size_t number) {
+        if (version21_ && params.charset.empty() && !params.quotedPrintable)
+            return std::string(property.value);
         std::string value = valueAsUtf8(property, params, number);
-        if (version21_) return value;
-        unescapeValue(value);
-        if ((params.uri || version40_) && startsWithNoCase(value, "tel:")) value.erase(0, 4);
-        return value;
+        if (!version21_) {
+            unescapeValue(value);
+            if ((params.uri || version40_) && startsWithNoCase(value, "tel:")) value.erase(0, 4);
+        }
+        return toSystemText(value, number);
     }
 
     void finishRecord() {

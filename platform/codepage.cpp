@@ -19,7 +19,7 @@ constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF
 // One iconv descriptor. iconv_open is costly and a descriptor is not safe to share between
 // threads, so each thread keeps its own descriptors for the whole run (see converter()).
 class Iconv {
-public:
+  public:
     Iconv(const std::string& to, const std::string& from) : h_(iconv_open(to.c_str(), from.c_str())) {}
     ~Iconv() {
         if (ok()) iconv_close(h_);
@@ -52,7 +52,7 @@ public:
         return done;
     }
 
-private:
+  private:
     iconv_t h_;
 };
 
@@ -80,7 +80,12 @@ std::size_t utf16SequenceLength(std::string_view s) {
     if (s.size() < 2) return s.size();
     char16_t u;
     std::memcpy(&u, s.data(), 2);
-    return (u >= 0xD800 && u <= 0xDBFF && s.size() >= 4) ? 4 : 2;
+    if (u < 0xD800 || u > 0xDBFF || s.size() < 4) return 2;
+    // A high surrogate pairs only with a low one; alone it is one bad unit, and what follows it is
+    // a character of its own.
+    char16_t next;
+    std::memcpy(&next, s.data() + 2, 2);
+    return (next >= 0xDC00 && next <= 0xDFFF) ? 4 : 2;
 }
 
 std::string replacementIn(const std::string& charset) {
@@ -169,8 +174,9 @@ std::string_view asBytes(std::u16string_view text) {
 
 std::string canonicalName(std::string_view name) {
     std::string upper;
-    for (char c : name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    static const char* const kSystemCodePage[] = {"GBK", "GB2312", "CP936", "GB18030", "936",
+    for (char c : name)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const char* const kSystemCodePage[] = {"GBK",   "GB2312",      "CP936",  "GB18030", "936",
                                                   "MS936", "WINDOWS-936", "EUC-CN", "X-GBK"};
     for (const char* alias : kSystemCodePage)
         if (upper == alias) return "GBK";
@@ -207,7 +213,8 @@ std::string utf16ToUtf8(std::u16string_view text, std::size_t* invalid) {
 }
 
 bool isAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool isValidUtf8(std::string_view s) {
@@ -258,7 +265,8 @@ bool convertCharset(std::string_view bytes, std::string_view fromCharset, std::s
         return true;
     }
     if (to == "GBK") {
-        std::string utf8 = from == "UTF-8" ? std::string(bytes) : convertWithReplacement(bytes, "UTF-8", from, invalid);
+        std::string utf8 =
+            from == "UTF-8" ? std::string(bytes) : convertWithReplacement(bytes, "UTF-8", from, invalid);
         out = utf8ToGbk(utf8, invalid);
         return true;
     }

@@ -13,7 +13,8 @@ std::optional<std::string> readFile(const std::filesystem::path& path);
 
 // Writes `bytes` whole or not at all: into a temporary file in the same folder, flushed to disk,
 // then renamed over `path`. On failure the previous file at `path`, if any, is left as it was and
-// no temporary file remains. An existing file keeps its permission bits.
+// no temporary file remains. An existing file keeps its permission bits; a link is followed and
+// the file it points to is replaced; a file that may not be written is refused.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 namespace testing {

@@ -10,6 +10,7 @@
 
 #include "formats/csv.h"
 #include "formats/vcard.h"
+#include "platform/codepage.h"
 #include "platform/file_io.h"
 #include "test_paths.h"
 
@@ -240,6 +241,18 @@ TEST_F(QuenloVcf, DedupeKeepsFirstOccurrencesAndPairs) {
     EXPECT_EQ(mismatch.exitCode, 1);
     EXPECT_EQ(mismatch.err, "quenlo-vcf: 姓名与手机号码数量要保持一致！\n");
     EXPECT_FALSE(fs::exists(dir_ / "x.txt"));
+}
+
+TEST_F(QuenloVcf, DedupeReadsUtf8ListsAsTheirCharacters) {
+    // The byte-order mark must not stick to the first number and hide its repeat.
+    file("numbers.txt",
+         "\xEF\xBB\xBF"
+         "13000000001\r\n13000000001\r\n15000000002\r\n");
+    file("names.txt", "张三\r\n李四\r\n王五\r\n");
+    const Outcome r = runTool({"dedupe", "numbers.txt", "--names", "names.txt", "--names-out", "kept.txt"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "13000000001\r\n15000000002\r\n");
+    EXPECT_EQ(readFile(dir_ / "kept.txt").value_or(""), quenlo::codepage::utf8ToGbk("张三\r\n王五\r\n"));
 }
 
 TEST_F(QuenloVcf, SampleToStandardOutputFileOrFolder) {

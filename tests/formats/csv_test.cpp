@@ -42,7 +42,7 @@ TEST(CsvFile, QuotesAFieldOnlyWhenItMust) {
         {"LF inside", {"a\nb", "1"}, "\"a\nb\",1\r\n"},
         {"leading blank", {" a", "1"}, "\" a\",1\r\n"},
         {"trailing tab", {"a", "1\t"}, "a,\"1\t\"\r\n"},
-        {"empty fields", {"", ""}, ",\r\n"},
+        {"empty name", {"", "1"}, ",1\r\n"},
         {"GBK trail bytes that look like ASCII", {"\x81\x40\x95\x5C", "1"}, "\x81\x40\x95\x5C,1\r\n"},
     };
     for (const auto& c : cases) {
@@ -72,6 +72,7 @@ TEST(CsvFile, ReadsWhatUsersBring) {
         {"Chinese header", gbk("姓名,手机号\r\n张三,1\r\n"), {{"张三", "1"}}, {}},
         {"LF only, no final line end", "Name,Phone\na,1\nb,2", {{"a", "1"}, {"b", "2"}}, {}},
         {"blank lines skipped", "\r\nName,Phone\r\n\r\n  \r\na,1\r\n\r\n", {{"a", "1"}}, {}},
+        {"rows of empty cells skipped", "h,p\r\na,1\r\n,\r\n , ,\r\n", {{"a", "1"}}, {}},
         {"blanks around fields trimmed", "h,p\r\n  a b  ,\t1 \r\n", {{"a b", "1"}}, {}},
         {"quotes keep blanks, commas and line breaks",
          "h,p\r\n\" a,\"\"b\"\" \" , \"1\r\n2\"\r\nc,3\r\n",

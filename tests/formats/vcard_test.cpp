@@ -99,6 +99,9 @@ TEST(VcardRecord, ReadsBackWhatItWrites) {
         {"", "15000000006"},
         {gbk("无号码"), ""},
         {gbk("多行\n名字"), "1"},
+        // Code page 936 bytes in a number that also happen to be valid UTF-8.
+        {gbk("张三"), gbk("13800138000转123")},
+        {"a", gbk("小")},
     };
     const auto result = quenlo::parseVcfCode(quenlo::formatVcfCode(contacts));
     EXPECT_EQ(result.contacts, contacts);

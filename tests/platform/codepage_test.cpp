@@ -22,7 +22,11 @@ const RoundTrip kRoundTrips[] = {
     {"euro sign is 0x80 in the code page", "\xE2\x82\xAC", "\x80"},
     {"U+4DAE, two bytes only in GB18030", "\xE4\xB6\xAE", "\xFE\x9F"},
     {"U+20BB7 outside the basic plane", "\xF0\xA0\xAE\xB7", "\x95\x34\xB2\x35"},
-    {"mixed", "\xE7\x8E\x8B\xE4\xB6\xAE" "1.", "\xCD\xF5\xFE\x9F" "1."},
+    {"mixed",
+     "\xE7\x8E\x8B\xE4\xB6\xAE"
+     "1.",
+     "\xCD\xF5\xFE\x9F"
+     "1."},
     {"empty", "", ""},
 };
 
@@ -53,8 +57,18 @@ struct Invalid {
 TEST(Codepage, InvalidGbkBytesBecomeReplacementAndAreCounted) {
     const Invalid cases[] = {
         {"lone lead byte at end", "A\xD6", "A\xEF\xBF\xBD", 1},
-        {"0xFF byte", "\xFF" "B", "\xEF\xBF\xBD" "B", 1},
-        {"bad trail keeps following ascii", "\xD6\x0A" "x", "\xEF\xBF\xBD\x0A" "x", 1},
+        {"0xFF byte",
+         "\xFF"
+         "B",
+         "\xEF\xBF\xBD"
+         "B",
+         1},
+        {"bad trail keeps following ascii",
+         "\xD6\x0A"
+         "x",
+         "\xEF\xBF\xBD\x0A"
+         "x",
+         1},
         {"two bad bytes", "\xFF\xFF", "\xEF\xBF\xBD\xEF\xBF\xBD", 2},
     };
     for (const auto& c : cases) {
@@ -72,13 +86,22 @@ TEST(Codepage, InvalidUtf8IsReplacedNotDropped) {
     EXPECT_EQ(invalid, 1u);
 }
 
+TEST(Codepage, LoneSurrogateIsReplacedWithoutTakingTheNextCharacter) {
+    std::size_t invalid = 0;
+    const std::u16string text{u'x', char16_t(0xD800), u'A', u'B'};
+    EXPECT_EQ(cp::utf16ToGbk(text, &invalid),
+              "x\x84\x31\xA4\x37"
+              "AB");
+    EXPECT_EQ(invalid, 1u);
+}
+
 TEST(Codepage, Utf8Validation) {
     EXPECT_TRUE(cp::isValidUtf8("plain"));
     EXPECT_TRUE(cp::isValidUtf8("\xE4\xB8\xAD\xF0\xA0\xAE\xB7"));
-    EXPECT_FALSE(cp::isValidUtf8("\xD6\xD0"));          // GBK bytes of one hanzi
-    EXPECT_FALSE(cp::isValidUtf8("\xE4\xB8"));          // cut short
-    EXPECT_FALSE(cp::isValidUtf8("\xC0\xAF"));          // overlong
-    EXPECT_FALSE(cp::isValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(cp::isValidUtf8("\xD6\xD0"));      // GBK bytes of one hanzi
+    EXPECT_FALSE(cp::isValidUtf8("\xE4\xB8"));      // cut short
+    EXPECT_FALSE(cp::isValidUtf8("\xC0\xAF"));      // overlong
+    EXPECT_FALSE(cp::isValidUtf8("\xED\xA0\x80"));  // surrogate
 }
 
 TEST(Codepage, ConvertCharsetByName) {

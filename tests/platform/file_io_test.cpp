@@ -12,7 +12,7 @@ using quenlo::file_io::writeFileAtomically;
 namespace {
 
 class FileIo : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("quenlo_file_io_" + std::to_string(::getpid()));
         fs::remove_all(dir_);
@@ -22,7 +22,9 @@ protected:
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(dir_);
     }
-    std::size_t entries() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); }
+    std::size_t entries() const {
+        return std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
+    }
     fs::path dir_;
 };
 
@@ -49,6 +51,29 @@ TEST_F(FileIo, FailedWriteLeavesOldFileAndNoTemporary) {
     }
     EXPECT_FALSE(writeFileAtomically(dir_ / "missing" / "x.vcf", "new"));
     EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(FileIo, LinkIsFollowedAndLongNamesSave) {
+    const fs::path real = dir_ / "real.vcf";
+    ASSERT_TRUE(writeFileAtomically(real, "old"));
+    fs::create_symlink(real, dir_ / "link.vcf");
+    ASSERT_TRUE(writeFileAtomically(dir_ / "link.vcf", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.vcf"));
+    EXPECT_EQ(readFile(real).value(), "new");
+
+    // 250 bytes: a legal name that leaves no room for a temporary name built from it.
+    const fs::path longName = dir_ / (std::string(246, 'n') + ".vcf");
+    ASSERT_TRUE(writeFileAtomically(longName, "x"));
+    EXPECT_EQ(readFile(longName).value(), "x");
+}
+
+TEST_F(FileIo, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    const fs::path file = dir_ / "locked.vcf";
+    ASSERT_TRUE(writeFileAtomically(file, "precious"));
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_FALSE(writeFileAtomically(file, "new"));
+    EXPECT_EQ(readFile(file).value(), "precious");
 }
 
 TEST_F(FileIo, ReadOfMissingFileOrFolderGivesNothing) {
