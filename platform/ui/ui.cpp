@@ -1,16 +1,23 @@
 #include "platform/ui/ui.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
+#include <memory>
 
 #include "platform/codepage.h"
 #include "platform/ui/text.h"
@@ -132,6 +139,142 @@ QWidget* createWidget(Kind kind, QWidget* parent) {
             break;
     }
     return nullptr;
+}
+
+// A box text this long takes Qt a noticeable time to lay into a document (about two seconds for
+// 100,000 generated records), so it is built on a worker thread instead of the window's.
+constexpr std::size_t kBackgroundFillBytes = 512 * 1024;
+
+// While a box fills in the background the window keeps painting but takes no input: no second
+// command can start on a half-filled window, and nothing typed lands in the text being replaced.
+// Other windows (a message box the notice raised, say) stay usable.
+class InputBlocker : public QObject {
+  public:
+    explicit InputBlocker(QWidget* window) : window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    ~InputBlocker() override {
+        QGuiApplication::restoreOverrideCursor();
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (!isInput(event)) return false;
+        auto* widget = qobject_cast<QWidget*>(target);
+        return widget && widget->window() == window_;
+    }
+
+  private:
+    static bool isInput(QEvent* event) {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::InputMethod:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+                return true;
+            case QEvent::Close:
+                // The close box; a close from code still goes through.
+                return event->spontaneous();
+            default:
+                return false;
+        }
+    }
+
+    QWidget* window_;
+};
+
+// What a box's document carries besides its text, taken on the window's thread.
+struct DocumentLook {
+    QFont font;
+    qreal margin = 0;
+    QTextOption option;
+    bool undo = true;
+
+    explicit DocumentLook(const QTextDocument& doc)
+        : font(doc.defaultFont()),
+          margin(doc.documentMargin()),
+          option(doc.defaultTextOption()),
+          undo(doc.isUndoRedoEnabled()) {}
+};
+
+// A document with the box's look holding `gbk`, made on the calling thread and handed to `owner`'s
+// thread. Every block's layout is made here too: the box would otherwise create 600,000 of them on
+// the window's thread as it takes the document.
+std::unique_ptr<QTextDocument> makeDocument(const DocumentLook& look, std::string_view gbk, QThread* owner) {
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setUndoRedoEnabled(false);  // setting a text is not a step to undo
+    doc->setDefaultFont(look.font);
+    doc->setDocumentMargin(look.margin);
+    doc->setDefaultTextOption(look.option);
+    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc.get()));
+    doc->setPlainText(text::toBoxText(gbk));
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        block.layout();
+    doc->setUndoRedoEnabled(look.undo);
+    doc->moveToThread(owner);
+    return doc;
+}
+
+// Runs `worker` to its end while the window keeps painting but takes no input.
+void waitWithoutInput(QWidget* window, QThread& worker) {
+    InputBlocker blocker(window);
+    QEventLoop loop;
+    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
+    worker.start();
+    loop.exec();
+    // The loop also ends when the application quits; the worker is waited for either way.
+    worker.wait();
+}
+
+// Replaces the box's text as setPlainText would, with the slow parts on worker threads while the
+// window keeps painting. Returns once the new text is in the box.
+void fillInBackground(QPlainTextEdit* edit, std::string_view gbk) {
+    std::unique_ptr<QTextDocument> built;
+    std::exception_ptr failure;
+    QThread* const windowThread = edit->thread();
+    const DocumentLook look(*edit->document());
+    std::unique_ptr<QThread> builder(QThread::create([&] {
+        try {
+            built = makeDocument(look, gbk, windowThread);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    const QPointer<QPlainTextEdit> box(edit);
+    waitWithoutInput(edit->window(), *builder);
+    if (!box) return;
+    if (failure) std::rethrow_exception(failure);
+
+    // The box's first document belongs to its text control, which deletes the document it replaces
+    // when it owns it; the new one goes to the same owner. A long text being replaced is taken out
+    // of its hands and deleted on a worker thread instead.
+    QTextDocument* previous = edit->document();
+    QObject* owner = previous->parent();
+    const bool previousIsLong = previous->characterCount() >= static_cast<int>(kBackgroundFillBytes);
+    if (previousIsLong) previous->setParent(nullptr);
+    QTextDocument* doc = built.release();
+    edit->setDocument(doc);
+    doc->setParent(owner);
+    if (!previousIsLong) return;
+    std::unique_ptr<QThread> disposer(QThread::create([previous] { delete previous; }));
+    previous->moveToThread(disposer.get());
+    waitWithoutInput(edit->window(), *disposer);
 }
 
 // Black on white, with the selection shown only while the box has the focus.
@@ -266,9 +409,19 @@ void VisibleControl::onLeftButtonPress(PressHandler handler) {
 void EditBox::setText(std::string_view gbk) {
     // The widget reports the change on its own as it goes; the one event callers get is raised here,
     // with the whole new text in place.
-    settingText_ = true;
-    VisibleControl::setText(gbk);
-    settingText_ = false;
+    struct Setting {
+        bool& flag;
+        explicit Setting(bool& f) : flag(f) { flag = true; }
+        ~Setting() { flag = false; }
+    };
+    {
+        Setting setting(settingText_);
+        auto* plain = qobject_cast<QPlainTextEdit*>(widget());
+        if (plain && gbk.size() >= kBackgroundFillBytes)
+            fillInBackground(plain, gbk);
+        else
+            VisibleControl::setText(gbk);
+    }
     textChanged();
 }
 

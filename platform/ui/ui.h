@@ -149,6 +149,8 @@ class EditBox : public VisibleControl {
     using VisibleControl::VisibleControl;
 
     // Raises text changed exactly once, after the new text is in place. Linear in the text's size.
+    // A long text for a multi-line box is laid out on a worker thread: until it is in place the
+    // window keeps painting, takes no input and runs its timers and posted work.
     void setText(std::string_view gbk) override;
     // Raised after every change of the text, typed, pasted or set by setText.
     void onTextChanged(std::function<void()> handler);

@@ -3,9 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
@@ -14,6 +18,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/ui.h"
 #include "qt_application.h"
 
@@ -88,6 +93,114 @@ TEST_F(BoxWindow, AHundredThousandLinesGoInAndComeOutUnchanged) {
     const std::string back = box().text();
     EXPECT_EQ(back.size(), text.size());
     EXPECT_TRUE(back == text);  // a mismatch would print two megabytes
+}
+
+// Long enough (over 800 KB) to be laid out on a worker thread: 8,000 records of six lines, GBK
+// names, CR LF.
+std::string longCode() {
+    std::string code;
+    for (int i = 0; i < 8000; ++i)
+        code += "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=GBK:" + gbk("张三") +
+                ";;;;\r\nFN;CHARSET=GBK:" + gbk("张三") +
+                "\r\nTEL;CELL:" + std::to_string(13800000000LL + i) + "\r\nEND:VCARD\r\n";
+    return code;
+}
+
+TEST_F(BoxWindow, ALongTextRaisesOneChangeWithTheWholeTextInPlace) {
+    const std::string code = longCode();
+    window.show();
+    std::vector<std::size_t> seen;  // the box's text size at each change
+    box().onTextChanged([&] { seen.push_back(box().text().size()); });
+    box().setText(code);
+    EXPECT_EQ(seen, std::vector<std::size_t>{code.size()});
+    EXPECT_TRUE(box().text() == code);  // a mismatch would print megabytes
+    box().setText(gbk("13800000000"));
+    EXPECT_EQ(seen, (std::vector<std::size_t>{code.size(), 11}));
+
+    // Replacing a long text with another, lone line ends becoming CR LF as in a short one.
+    std::string bare = code;
+    std::erase(bare, '\r');
+    box().setText(bare);
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_TRUE(box().text() == code);
+}
+
+TEST_F(BoxWindow, TheBoxKeepsItsLookAndTypingAndUndoWorkAfterALongText) {
+    window.show();
+    auto* edit = static_cast<QPlainTextEdit*>(box().widget());
+    const QFont font = edit->document()->defaultFont();
+    const qreal margin = edit->document()->documentMargin();
+    box().setText("scrolled\r\n" + std::string(50, 'x'));
+    edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
+
+    const std::string code = longCode();
+    box().setText(code);
+    EXPECT_EQ(edit->document()->defaultFont(), font);
+    EXPECT_EQ(edit->document()->documentMargin(), margin);
+    EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(edit->document()->defaultTextOption().wrapMode(), QTextOption::NoWrap);
+    EXPECT_EQ(edit->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(edit->textCursor().position(), 0);
+
+    int changes = 0;
+    box().onTextChanged([&] { ++changes; });
+    box().setFocus();
+    QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(edit, "7");
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(box().text() == code + "7");
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(box().text() == code);
+    // Setting the text is not a step the user can undo.
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(box().text() == code);
+}
+
+TEST_F(BoxWindow, WhileALongTextFillsTheWindowTakesNoInputAndAfterwardsItDoes) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.widget()));
+    int clicks = 0;
+    button().onClick([&] { ++clicks; });
+    QWidget* target = button().widget();
+    auto postClick = [target] {
+        const QPointF at(10, 10);
+        const QPointF global = target->mapToGlobal(at);
+        QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    };
+    // Posted before the fill starts, so they arrive while it runs.
+    postClick();
+    int ticks = 0;
+    QTimer::singleShot(0, [&] { ++ticks; });
+    box().setText(longCode());
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(ticks, 1);  // the window's own work goes on meanwhile
+
+    postClick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(BoxWindow, ACommandThatFillsTheBoxShowsItsMessageOnceTheTextIsThere) {
+    testing::scriptDialogs();
+    const std::string code = longCode();
+    std::size_t messagesAtChange = 99;
+    box().onTextChanged([&] { messagesAtChange = testing::shownDialogs().size(); });
+    std::size_t boxSizeAtMessage = 0;
+    button().onClick([&] {
+        box().setText(code);
+        boxSizeAtMessage = box().text().size();
+        window.showMessage(gbk("提示"), gbk("生成VCF代码成功！"), MessageIcon::Information,
+                           MessageButtons::Ok);
+    });
+    button().click();
+    EXPECT_EQ(messagesAtChange, 0u);
+    EXPECT_EQ(boxSizeAtMessage, code.size());
+    ASSERT_EQ(testing::shownDialogs().size(), 1u);
+    EXPECT_EQ(testing::shownDialogs()[0].text, gbk("生成VCF代码成功！"));
+    testing::stopScriptingDialogs();
 }
 
 TEST_F(BoxWindow, SettingTheTextRaisesOneChangeAfterTheTextIsInPlace) {
