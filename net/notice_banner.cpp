@@ -1,5 +1,6 @@
 #include "net/notice_banner.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <mutex>
@@ -27,6 +28,15 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
+// "@1", later "#1", later "@1": exactly when the notice pattern matches within one line. The
+// markers are ASCII, whose bytes never occur inside a code page 936 character.
+bool holdsMarkedNotice(std::string_view line) {
+    const std::size_t open = line.find("@1");
+    if (open == std::string_view::npos) return false;
+    const std::size_t split = line.find("#1", open + 2);
+    return split != std::string_view::npos && line.find("@1", split + 2) != std::string_view::npos;
+}
+
 }  // namespace
 
 std::string noticeUrl() {
@@ -37,10 +47,22 @@ std::string noticeHeaderBlock() {
     return "Host: " + std::string(kNoticeHost) + "\r\n" + std::string(kNoticeAgent);
 }
 
-std::optional<NoticeFields> noticeFields(std::string_view page) {
+std::optional<NoticeFields> noticeFields(std::string_view page, const std::atomic<bool>* cancelled) {
     RegexObject re;
-    if (!re.create(kNoticePattern) || re.search(page) == 0) return std::nullopt;
-    return NoticeFields{re.subMatchText(0, 1), re.subMatchText(0, 2)};
+    if (!re.create(kNoticePattern)) return std::nullopt;
+    // The pattern's dot stops at a line feed, so a notice never spans lines and searching line by
+    // line finds the same first notice.
+    while (!page.empty()) {
+        if (cancelled && *cancelled) return std::nullopt;
+        const std::size_t end = std::min(page.find('\n'), page.size());
+        const std::string_view line = page.substr(0, end);
+        page.remove_prefix(std::min(end + 1, page.size()));
+        // The matcher runs only on a line where it is bound to succeed, which it then does in one
+        // pass; a line of markers that never close would otherwise have it try every pairing.
+        if (holdsMarkedNotice(line) && re.search(line) > 0)
+            return NoticeFields{re.subMatchText(0, 1), re.subMatchText(0, 2)};
+    }
+    return std::nullopt;
 }
 
 std::string noticeLabelText(const NoticeFields& fields) {
@@ -103,7 +125,7 @@ void NoticeBanner::checkNotice() {
         request.cancel = &shared->cancelled;
         const PageResult result = requestPage(request);
         std::optional<NoticeFields> fields;
-        if (!result.failed()) fields = noticeFields(result.text);
+        if (!result.failed()) fields = noticeFields(result.text, &shared->cancelled);
         std::lock_guard lock(shared->mutex);
         if (shared->cancelled) return;
         post([shared, fields = std::move(fields)]() mutable {
@@ -114,7 +136,8 @@ void NoticeBanner::checkNotice() {
 
 void NoticeBanner::finishFetch(std::optional<NoticeFields> fields) {
     fetching_ = false;
-    if (!fields) {
+    // A notice with nothing to show is no notice: the label stays as it was and the next try comes.
+    if (!fields || noticeLabelText(*fields).empty()) {
         callbacks_.setTimerPeriod(kRetryMs);
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,8 +28,9 @@ struct NoticeFields {
     std::string details;  // what a click gives: a web address or a text (GBK)
 };
 
-// The first notice marked as "@1" text "#1" details "@1" on one line of the page, or nothing.
-std::optional<NoticeFields> noticeFields(std::string_view page);
+// The first notice marked as "@1" text "#1" details "@1" on one line of the page, or nothing. The
+// search gives up, finding nothing, as soon as `cancelled` is set.
+std::optional<NoticeFields> noticeFields(std::string_view page, const std::atomic<bool>* cancelled = nullptr);
 
 // The label's text for a notice: its first line only, for the label has room for one.
 std::string noticeLabelText(const NoticeFields& fields);

@@ -136,9 +136,14 @@ std::string headerValue(std::string_view headers, std::string_view name) {
 }
 
 // A page that declares a character set other than the system's own is decoded from it.
+constexpr std::size_t kCharsetSearchBytes = 64 * 1024;
+
 std::string pageText(std::string body) {
     RegexObject re;
-    if (!re.create(kCharsetPattern, {.ignoreCase = true}) || re.search(body) == 0) return body;
+    // A page declares its character set in its head; searching the whole of a large body would let
+    // a hostile page keep the matcher busy for minutes.
+    const std::string_view head = std::string_view(body).substr(0, kCharsetSearchBytes);
+    if (!re.create(kCharsetPattern, {.ignoreCase = true}) || re.search(head) == 0) return body;
     const std::string charset = re.subMatchText(0, 1);
     if (equalsNoCase(charset, "gbk") || equalsNoCase(charset, "gb2312")) return body;
     text_stream::TextStream stream;

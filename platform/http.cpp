@@ -276,6 +276,8 @@ std::unique_ptr<Request> Request::open(const Connection& connection, std::string
     ok = ok && curl_easy_setopt(e, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1) == CURLE_OK;
     // An empty proxy also keeps the library from taking one from the environment.
     ok = ok && curl_easy_setopt(e, CURLOPT_PROXY, connection.proxy_.c_str()) == CURLE_OK;
+    // The proxy the caller gave is used as given: no environment variable may switch it off.
+    ok = ok && curl_easy_setopt(e, CURLOPT_NOPROXY, "") == CURLE_OK;
     ok = ok && curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
     // A request dropped while its host name is still being looked up leaves the lookup to finish
     // on its own instead of waiting for it, so a cancelled request ends at once.

@@ -12,8 +12,8 @@
 //
 // The pattern language: lazy quantifiers, \w for ASCII word characters only, groups numbered by
 // their opening parentheses, a dot that matches anything but a line feed, ^ and $ at line ends only
-// under Multiline, \uXXXX escapes. A search that would take too long on a hostile text stops and
-// finds nothing more, so no text can hang the program.
+// under Multiline, \uXXXX escapes. A search that backtracks too much at one place stops there and
+// finds nothing more; the limit counts per starting place, so callers bound the text they search.
 namespace quenlo::regexp {
 
 // The texts of a match's capture groups; a group that took part in no match has an empty text.

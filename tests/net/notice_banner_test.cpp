@@ -42,6 +42,10 @@ const FieldsCase kFieldsCases[] = {
     {"two notices, the first counts", "@1一#1a@1\r\n@1二#1b@1", {{"一", "a"}}},
     {"empty fields", "@1#1@1", {{"", ""}}},
     {"markup stays text", "@1<b>x</b>#1<a href=x>@1", {{"<b>x</b>", "<a href=x>"}}},
+    {"markers in the wrong order on one line, the notice on the next",
+     "#1@1a@1#1\n@1short#1b@1",
+     {{"short", "b"}}},
+    {"a long notice line", "@1" + std::string(100000, 'x') + "#1a@1", {{std::string(100000, 'x'), "a"}}},
 };
 
 TEST(NoticeFields, CutOutOfThePageAsTheTableSays) {
@@ -53,6 +57,19 @@ TEST(NoticeFields, CutOutOfThePageAsTheTableSays) {
         EXPECT_EQ(fields->text, gbk(c.fields->first));
         EXPECT_EQ(fields->details, gbk(c.fields->second));
     }
+}
+
+TEST(NoticeFields, HostileDocumentCostsLittleAndStopsWhenCancelled) {
+    // Lines that would make a backtracking matcher try every pairing of their markers.
+    std::string line = "@1";
+    for (int i = 0; i < 5000; ++i)
+        line += "#1";
+    std::string page;
+    for (int i = 0; i < 200; ++i)
+        page += line + "\n";
+    std::atomic<bool> cancelled{true};
+    EXPECT_FALSE(quenlo::net::noticeFields(page, &cancelled).has_value());
+    EXPECT_FALSE(quenlo::net::noticeFields(page).has_value());
 }
 
 TEST(NoticeFields, LabelShowsTheFirstLineOnly) {
@@ -198,6 +215,7 @@ TEST(NoticeBanner, NoNoticeLeavesTheLabelAndRetriesInTenMinutes) {
     const Case cases[] = {
         {"document without markers", gbk("今日无公告")},
         {"notice over a line end", gbk("@1新版本\r\n发布#1详情@1")},
+        {"notice with nothing to show", gbk("@1#1详情@1")},
         {"server down", std::nullopt},
     };
     for (const auto& c : cases) {
