@@ -114,6 +114,9 @@ std::optional<std::filesystem::path> FileDialog::ask(FileDialogMode mode, std::s
     dialog.setFileMode(mode == FileDialogMode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(qtFilters(filters));
     dialog.setDefaultSuffix(suffix);
+    // Desktop dialogs reached through the platform theme may ignore the default suffix; our own
+    // dialog adds it, and asks before a typed name replaces a file.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return std::filesystem::path(dialog.selectedFiles().front().toStdString());
@@ -135,6 +138,9 @@ MessageAnswer Window::showMessage(std::string_view title, std::string_view text,
     QMessageBox box(qtIcon(icon), text::toQString(title), text::toBoxText(text),
                     buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
                     widget());
+    // Some texts come from outside (the notice's details): shown as markup they could carry links
+    // that open any kind of address.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::WindowModal);
     switch (box.exec()) {
         case QMessageBox::Yes:

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -111,6 +117,51 @@ TEST_F(ScriptedDialogs, AnswersOfOneSortAreNotTakenByTheOther) {
     testing::scriptDialogs();
     EXPECT_EQ(testing::unusedAnswers(), 0);
     EXPECT_TRUE(testing::shownDialogs().empty());
+}
+
+// The real dialogs, answered by the test as soon as they are up.
+class RealDialogs : public ::testing::Test {
+  protected:
+    // Runs `answer` on the dialog of type T once it is the active modal window.
+    template <class T, class F>
+    void whenShown(F answer) {
+        QTimer::singleShot(0, [answer] {
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answer(dialog);
+        });
+    }
+    Window window;
+};
+
+TEST_F(RealDialogs, MessageTextIsShownAsPlainTextNeverAsMarkup) {
+    const std::string markup = "<a href=\"file:///bin/sh\">x</a>";
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        shownText = box->text();
+        shownFormat = box->textFormat();
+        box->accept();
+    });
+    window.showMessage(gbk("提示"), markup, MessageIcon::Information, MessageButtons::Ok);
+    EXPECT_EQ(shownText.toStdString(), markup);
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+}
+
+TEST_F(RealDialogs, SaveDialogAddsTheExtensionToANameTypedWithoutOne) {
+    window.build(std::vector<ControlSpec>{{"通用对话框1", Kind::FileDialog, "", {}, ""}});
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    whenShown<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->setDirectory(QString::fromStdString(folder.string()));
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromUtf8("通讯录"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const auto chosen =
+        window.control<FileDialog>("通用对话框1").ask(FileDialogMode::Save, gbk("VCF文件(*.vcf)|*.vcf"));
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->filename().string(), "通讯录.vcf");
 }
 
 }  // namespace
