@@ -44,16 +44,15 @@ void MainWindow::onVcfToCsvClicked() {
                                                                          : Message::ConversionFailed);
 }
 
-// The sample goes to the user's temporary folder: always writable for them, and nothing of theirs
-// is overwritten there.
+// The sample goes to the user's own folder in the temporary folder: always writable for them,
+// nothing of theirs is overwritten there, and no one else can plant a file of that name.
 void MainWindow::onShowCsvFormatClicked() {
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error || !writeSampleCsvFile(folder)) {
+    const std::optional<std::filesystem::path> folder = file_io::privateTemporaryFolder();
+    if (!folder || !writeSampleCsvFile(*folder)) {
         tell(window_, Message::SaveFailed);
         return;
     }
-    shell::open(sampleCsvFilePath(folder).string());
+    shell::open(sampleCsvFilePath(*folder).string());
 }
 
 }  // namespace quenlo::app

@@ -113,6 +113,19 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     return false;
 }
 
+std::optional<std::filesystem::path> privateTemporaryFolder() {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) return std::nullopt;
+    const std::filesystem::path folder = base / ("quenlo-" + std::to_string(::geteuid()));
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & 0077) != 0)
+        return std::nullopt;
+    return folder;
+}
+
 namespace testing {
 void failNextWrites(int count) {
     g_failingWrites = count;

@@ -17,6 +17,11 @@ std::optional<std::string> readFile(const std::filesystem::path& path);
 // the file it points to is replaced; a file that may not be written is refused.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// A folder of the user's own inside the temporary folder ($TMPDIR, else /tmp), made on first use
+// with access for the user alone. The shared temporary folder lets anyone plant a file under a
+// fixed name; this one does not. Nothing when it cannot be made or is not the user's own.
+std::optional<std::filesystem::path> privateTemporaryFolder();
+
 namespace testing {
 // Makes the next `count` calls of writeFileAtomically fail as a full disk would, so tests can see
 // what the user is told.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 #include <system_error>
 
 #include "platform/codepage.h"
@@ -90,10 +91,12 @@ AttachReport attachSkinQuietly(const std::vector<fs::path>& folders, const Carri
     if (folder.empty()) return failure(AttachOutcome::notWritten, "no folder can take the skin files");
 
     // The library is loaded by its bare name, so an earlier folder of the search may hold another
-    // file of that name that cannot be replaced; that file is never loaded in place of ours.
+    // file of that name that cannot be replaced; that file is never loaded in place of ours, unless
+    // it is ours byte for byte (left there by an earlier run that could still write the folder).
     const std::string bareName = libraryPath.filename().string();
     const fs::path found = dynamic_library::findInFolders(bareName, folders);
-    if (!samePath(found, libraryPath))
+    if (!samePath(found, libraryPath) &&
+        file_io::readFile(found) != std::optional<std::string>(library.bytes))
         return failure(AttachOutcome::shadowed, found.string() + " stands before the library just written",
                        folder);
 

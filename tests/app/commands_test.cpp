@@ -532,31 +532,43 @@ class SampleCommand : public Commands {
         Commands::TearDown();
     }
 
+    // The user's own folder inside the temporary folder.
+    fs::path sampleFolder() const { return folder_ / ("quenlo-" + std::to_string(::geteuid())); }
+
   private:
     std::optional<std::string> oldTmpdir_;
 };
 
-TEST_F(SampleCommand, WritesTheSampleIntoTheTemporaryFolderAndOpensIt) {
-    const fs::path sample = folder_ / "csv格式.csv";
-    writeFile("csv格式.csv", "an older sample");
+TEST_F(SampleCommand, WritesTheSampleIntoTheUsersTemporaryFolderAndOpensIt) {
+    const fs::path sample = sampleFolder() / "csv格式.csv";
+    window_.按钮_查看CSV标准格式->click();
+    EXPECT_EQ(bytesOf(sample), SampleCsvText);
 
+    // An older sample there is replaced.
+    ASSERT_TRUE(file_io::writeFileAtomically(sample, "an older sample"));
     window_.按钮_查看CSV标准格式->click();
 
     EXPECT_EQ(shownDialogs(), std::vector<std::string>{});
     EXPECT_EQ(bytesOf(sample), SampleCsvText);
-    EXPECT_EQ(shell::testing::recordedTargets(), std::vector<std::string>{sample.string()});
+    EXPECT_EQ(shell::testing::recordedTargets(),
+              (std::vector<std::string>{sample.string(), sample.string()}));
 }
 
 TEST_F(SampleCommand, ASampleThatCannotBeWrittenIsReportedAndNotOpened) {
-    writeFile("csv格式.csv", "an older sample");
+    window_.按钮_查看CSV标准格式->click();
+    const fs::path sample = sampleFolder() / "csv格式.csv";
+    ASSERT_TRUE(file_io::writeFileAtomically(sample, "an older sample"));
+    shell::testing::startRecording();
+    ui::testing::clearShownDialogs();
+
     file_io::testing::failNextWrites(1);
     window_.按钮_查看CSV标准格式->click();
-    ::setenv("TMPDIR", (folder_ / "csv格式.csv" / "below a file").c_str(), 1);
+    ::setenv("TMPDIR", (sample / "below a file").c_str(), 1);
     window_.按钮_查看CSV标准格式->click();
 
     EXPECT_EQ(shownDialogs(),
               (std::vector<std::string>{"提示: 保存失败！ [warning]", "提示: 保存失败！ [warning]"}));
-    EXPECT_EQ(bytesOf(folder_ / "csv格式.csv"), "an older sample");
+    EXPECT_EQ(bytesOf(sample), "an older sample");
     EXPECT_EQ(shell::testing::recordedTargets(), std::vector<std::string>{});
 }
 

@@ -81,4 +81,21 @@ TEST_F(FileIo, ReadOfMissingFileOrFolderGivesNothing) {
     EXPECT_FALSE(readFile(dir_).has_value());
 }
 
+TEST_F(FileIo, PrivateTemporaryFolderIsTheUsersAlone) {
+    ::setenv("TMPDIR", dir_.c_str(), 1);
+    const auto folder = quenlo::file_io::privateTemporaryFolder();
+    ASSERT_TRUE(folder.has_value());
+    EXPECT_EQ(folder->parent_path(), dir_);
+    EXPECT_EQ(fs::status(*folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(quenlo::file_io::privateTemporaryFolder(), folder);  // found again
+
+    // One made open to others, or a link planted in its place, is not taken.
+    fs::permissions(*folder, fs::perms::all);
+    EXPECT_FALSE(quenlo::file_io::privateTemporaryFolder().has_value());
+    fs::remove(*folder);
+    fs::create_directory_symlink(dir_, *folder);
+    EXPECT_FALSE(quenlo::file_io::privateTemporaryFolder().has_value());
+    ::unsetenv("TMPDIR");
+}
+
 }  // namespace

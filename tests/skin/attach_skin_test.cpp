@@ -205,4 +205,19 @@ TEST_F(PlainLook, LibraryThatCannotBeReplacedIsNeverLoaded) {
     expectPlainLook();
 }
 
+TEST_F(PlainLook, OurOwnLibraryInAnEarlierFolderIsLoaded) {
+    const fs::path first = folder_.path() / "first";
+    const fs::path second = folder_.path() / "second";
+    fs::create_directories(first);
+    ASSERT_TRUE(quenlo::file_io::writeFileAtomically(first / "jedata.dll", carriedLibrary().bytes));
+    quenlo::file_io::testing::failNextWrites(1);  // the first folder refuses the new files
+    // A skin file the library refuses, so the test's look stays plain: reaching the library's
+    // verdict shows that the earlier copy was loaded, not refused as a stranger.
+    const CarriedFile skin{carriedSkinFile().storedName, "no skin"};
+    const auto report = attach({first, second}, carriedLibrary(), skin);
+    EXPECT_EQ(report.outcome, AttachOutcome::rejected);
+    EXPECT_EQ(report.folder, second);
+    expectPlainLook();
+}
+
 }  // namespace
