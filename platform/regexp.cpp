@@ -41,6 +41,36 @@ std::uint32_t compileOptions(const RegExp& re) {
     return options;
 }
 
+// The pattern with every dot outside a character class written as "any character but a line
+// feed", for matching where CR also ends a line: there ^ and $ must see CR LF line ends while the
+// dot keeps its own rule.
+std::u16string dotsStopOnlyAtLineFeed(std::u16string_view pattern) {
+    std::u16string out;
+    out.reserve(pattern.size());
+    bool inClass = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char16_t c = pattern[i];
+        if (c == u'\\' && i + 1 < pattern.size()) {
+            out += c;
+            out += pattern[++i];
+        } else if (inClass) {
+            out += c;
+            if (c == u']') inClass = false;
+        } else if (c == u'[') {
+            out += c;
+            inClass = true;
+            // A ']' first in the class (after a '^') is a member, not the end.
+            if (i + 1 < pattern.size() && pattern[i + 1] == u'^') out += pattern[++i];
+            if (i + 1 < pattern.size() && pattern[i + 1] == u']') out += pattern[++i];
+        } else if (c == u'.') {
+            out += u"[^\\n]";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 PCRE2_SPTR16 sptr(std::u16string_view text) {
     return reinterpret_cast<PCRE2_SPTR16>(text.data());
 }
@@ -66,11 +96,14 @@ const RegExp::Compiled* RegExp::compiled() const {
     c->options = options;
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     if (context) {
-        // Line feed alone ends a line, for the dot as for ^ and $.
-        pcre2_set_newline(context, PCRE2_NEWLINE_LF);
+        // The dot stops only at a line feed. Under Multiline, ^ and $ also meet the CR LF line ends
+        // of the system's texts, so CR ends a line there and the dots are spelled out instead.
+        const bool crlfLines = Multiline && !Singleline;
+        pcre2_set_newline(context, crlfLines ? PCRE2_NEWLINE_ANYCRLF : PCRE2_NEWLINE_LF);
+        const std::u16string pattern = crlfLines ? dotsStopOnlyAtLineFeed(Pattern) : Pattern;
         int error = 0;
         PCRE2_SIZE errorOffset = 0;
-        c->code = pcre2_compile(sptr(Pattern), Pattern.size(), options, &error, &errorOffset, context);
+        c->code = pcre2_compile(sptr(pattern), pattern.size(), options, &error, &errorOffset, context);
         pcre2_compile_context_free(context);
     }
     if (c->code) {
