@@ -101,7 +101,7 @@ QWidget* createWidget(Kind kind, QWidget* parent) {
         case Kind::EditBox:
             return new detail::LineEditWidget(parent);
         case Kind::MultiLineEditBox: {
-            auto* edit = new QPlainTextEdit(parent);
+            auto* edit = new detail::PlainTextBoxWidget(parent);
             edit->setFrameStyle(QFrame::Box | QFrame::Plain);
             edit->setLineWidth(1);
             edit->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -63,6 +64,17 @@ void LineEditWidget::paintEvent(QPaintEvent* event) {
     frame.initFrom(this);
     frame.lineWidth = 1;
     style()->drawPrimitive(QStyle::PE_FrameLineEdit, &frame, &p, this);
+}
+
+void PlainTextBoxWidget::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Replaces a selection, and is one step for undo.
+    QTextCursor cursor = textCursor();
+    cursor.insertText(source->text());
+    setTextCursor(cursor);
 }
 
 PictureButtonWidget::PictureButtonWidget(QWidget* parent) : QAbstractButton(parent) {

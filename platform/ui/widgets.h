@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QWidget>
 
@@ -45,6 +46,17 @@ class LineEditWidget : public QLineEdit {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A multi-line box whose paste of plain text goes in as one insertion at the cursor. Qt's own
+// paste first builds the text into a document of its own and then copies that in, which doubles
+// the time a long list takes.
+class PlainTextBoxWidget : public QPlainTextEdit {
+  public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+  protected:
+    void insertFromMimeData(const QMimeData* source) override;
 };
 
 // A raised push button with an optional picture 3 px from its left edge and the caption centred,

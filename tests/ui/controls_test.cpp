@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -201,6 +202,27 @@ TEST_F(BoxWindow, ACommandThatFillsTheBoxShowsItsMessageOnceTheTextIsThere) {
     ASSERT_EQ(testing::shownDialogs().size(), 1u);
     EXPECT_EQ(testing::shownDialogs()[0].text, gbk("生成VCF代码成功！"));
     testing::stopScriptingDialogs();
+}
+
+TEST_F(BoxWindow, APasteReplacesTheSelectionRaisesOneChangeAndUndoesInOneStep) {
+    window.show();
+    QWidget* edit = box().widget();
+    box().setText(gbk("张三\r\nlast"));
+    box().setFocus();
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+    QApplication::clipboard()->setText(QString::fromUtf8("李四\r\n2\r3\n4"));
+    int changes = 0;
+    box().onTextChanged([&] { ++changes; });
+
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(box().text(), gbk("李四\r\n2\r\n3\r\n4\r\nlast"));
+    QTest::keyClicks(edit, "5");  // the cursor stands after what was pasted
+    EXPECT_EQ(box().text(), gbk("李四\r\n2\r\n3\r\n45\r\nlast"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box().text(), gbk("张三\r\nlast"));
 }
 
 TEST_F(BoxWindow, SettingTheTextRaisesOneChangeAfterTheTextIsInPlace) {
