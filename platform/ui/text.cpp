@@ -1,5 +1,7 @@
 #include "platform/ui/text.h"
 
+#include <type_traits>
+
 #include "platform/codepage.h"
 
 namespace quenlo::ui::text {
@@ -33,6 +35,23 @@ bool asciiFromBoxText(std::u16string_view text, std::string& out) {
     return true;
 }
 
+// Copies `size` characters to `out`, each CR LF or lone CR becoming LF; returns how many it wrote.
+// `out` may be `in` itself, as the text only shrinks.
+template <class Char>
+std::size_t breakLinesAsQt(const Char* in, std::size_t size, char16_t* out) {
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(in[i]));
+        if (c == u'\r') {
+            out[written++] = u'\n';
+            if (i + 1 < size && in[i + 1] == '\n') ++i;
+        } else {
+            out[written++] = c;
+        }
+    }
+    return written;
+}
+
 }  // namespace
 
 QString toQString(std::string_view gbk) {
@@ -44,17 +63,16 @@ std::string fromQString(const QString& text) {
 }
 
 QString toBoxText(std::string_view gbk) {
-    std::u16string u = codepage::gbkToUtf16(gbk);
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < u.size(); ++i) {
-        if (u[i] == u'\r') {
-            u[out++] = u'\n';
-            if (i + 1 < u.size() && u[i + 1] == u'\n') ++i;
-        } else {
-            u[out++] = u[i];
-        }
+    // Generated code and number lists are plain ASCII and can run to megabytes; widening them
+    // directly skips a conversion that costs more than everything else done here.
+    if (codepage::isAscii(gbk)) {
+        QString text(static_cast<qsizetype>(gbk.size()), Qt::Uninitialized);
+        auto* out = reinterpret_cast<char16_t*>(text.data());
+        text.truncate(static_cast<qsizetype>(breakLinesAsQt(gbk.data(), gbk.size(), out)));
+        return text;
     }
-    u.resize(out);
+    std::u16string u = codepage::gbkToUtf16(gbk);
+    u.resize(breakLinesAsQt(u.data(), u.size(), u.data()));
     return fromUtf16(u);
 }
 
