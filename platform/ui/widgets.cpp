@@ -10,6 +10,7 @@
 #include <QStyleOption>
 
 #include <algorithm>
+#include <limits>
 
 namespace quenlo::ui::detail {
 
@@ -55,6 +56,8 @@ LineEditWidget::LineEditWidget(QWidget* parent) : QLineEdit(parent) {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
     setTextMargins(1, 1, 1, 1);
+    // A single-line box has no length limit either; Qt's default would cut at 32,767 characters.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void LineEditWidget::paintEvent(QPaintEvent* event) {

@@ -96,6 +96,14 @@ TEST_F(BoxWindow, AHundredThousandLinesGoInAndComeOutUnchanged) {
     EXPECT_TRUE(back == text);  // a mismatch would print two megabytes
 }
 
+TEST(SingleLineBox, HoldsTextBeyondTheToolkitsDefaultLimit) {
+    Window window;
+    window.build(std::vector<ControlSpec>{{"编辑框", Kind::EditBox, "", {0, 0, 115, 24}, ""}});
+    const std::string text(40000, '7');
+    window.control<EditBox>("编辑框").setText(text);
+    EXPECT_EQ(window.control<EditBox>("编辑框").text(), text);
+}
+
 // Long enough (over 800 KB) to be laid out on a worker thread: 8,000 records of six lines, GBK
 // names, CR LF.
 std::string longCode() {
