@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -141,6 +142,13 @@ MessageAnswer Window::showMessage(std::string_view title, std::string_view text,
     // Some texts come from outside (the notice's details): shown as markup they could carry links
     // that open any kind of address.
     box.setTextFormat(Qt::PlainText);
+    // The buttons' words, whatever translations the machine has.
+    const struct {
+        QMessageBox::StandardButton button;
+        const char* word;
+    } words[] = {{QMessageBox::Ok, "确定"}, {QMessageBox::Yes, "是"}, {QMessageBox::No, "否"}};
+    for (const auto& w : words)
+        if (QAbstractButton* button = box.button(w.button)) button->setText(QString::fromUtf8(w.word));
     box.setWindowModality(Qt::WindowModal);
     switch (box.exec()) {
         case QMessageBox::Yes:

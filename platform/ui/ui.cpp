@@ -4,7 +4,9 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -14,6 +16,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <exception>
@@ -293,6 +296,12 @@ void paintAsEditBox(QWidget* edit) {
 
 Application::Application(int& argc, char** argv) {
     new QApplication(argc, argv);
+    // The window speaks Chinese, and so do the toolkit's own texts (the file dialog, the boxes'
+    // menus) when their translation is installed.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
     QApplication::setStyle(new detail::ClassicStyle);
     QApplication::setQuitOnLastWindowClosed(true);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -146,6 +147,20 @@ TEST_F(RealDialogs, MessageTextIsShownAsPlainTextNeverAsMarkup) {
     window.showMessage(gbk("提示"), markup, MessageIcon::Information, MessageButtons::Ok);
     EXPECT_EQ(shownText.toStdString(), markup);
     EXPECT_EQ(shownFormat, Qt::PlainText);
+}
+
+TEST_F(RealDialogs, ButtonsSpeakChineseAndGiveTheAnswer) {
+    QStringList words;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        for (QAbstractButton* button : box->buttons())
+            words << button->text();
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(
+        window.showMessage(gbk("提示"), gbk("是否继续？"), MessageIcon::Question, MessageButtons::YesNo),
+        MessageAnswer::Yes);
+    words.sort();
+    EXPECT_EQ(words.join(',').toStdString(), QStringList({"否", "是"}).join(',').toStdString());
 }
 
 TEST_F(RealDialogs, SaveDialogAddsTheExtensionToANameTypedWithoutOne) {
