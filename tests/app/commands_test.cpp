@@ -19,6 +19,7 @@
 #include "formats/csv.h"
 #include "formats/entries.h"
 #include "formats/vcard.h"
+#include "gbk.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 #include "platform/shell.h"
@@ -32,9 +33,6 @@ using ui::MessageAnswer;
 using ui::testing::DialogKind;
 using ui::testing::ShownDialog;
 
-std::string gbk(std::string_view utf8) {
-    return codepage::utf8ToGbk(utf8);
-}
 std::string utf8(std::string_view gbkText) {
     return codepage::gbkToUtf8(gbkText);
 }

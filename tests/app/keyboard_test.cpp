@@ -10,16 +10,13 @@
 #include <vector>
 
 #include "app/window_fixture.h"
+#include "gbk.h"
 #include "platform/codepage.h"
 
 namespace quenlo::app {
 namespace {
 
 using testing::widgetNamed;
-
-std::string gbk(const char* utf8) {
-    return codepage::utf8ToGbk(utf8);
-}
 
 // The focusable controls in Tab order.
 const char* const kTabOrder[] = {

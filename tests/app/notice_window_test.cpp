@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "gbk.h"
 #include "local_server.h"
 #include "platform/codepage.h"
 #include "platform/shell.h"
@@ -20,10 +21,6 @@ namespace {
 using quenlo::testing::LocalServer;
 using quenlo::testing::Reply;
 using namespace std::chrono_literals;
-
-std::string gbk(std::string_view utf8) {
-    return codepage::utf8ToGbk(utf8);
-}
 
 // A window whose banner asks `server` for the notice document.
 std::unique_ptr<MainWindow> openWindow(const LocalServer& server) {

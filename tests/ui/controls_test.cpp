@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "gbk.h"
 #include "platform/codepage.h"
 #include "platform/ui/testing.h"
 #include "platform/ui/ui.h"
@@ -25,10 +26,6 @@
 
 namespace quenlo::ui {
 namespace {
-
-std::string gbk(const char* utf8) {
-    return codepage::utf8ToGbk(utf8);
-}
 
 TEST(RunOnUiThread, RunsWorkFromAWorkerOnTheWindowsThread) {
     std::atomic<bool> ran = false;

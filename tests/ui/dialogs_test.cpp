@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "gbk.h"
 #include "platform/codepage.h"
 #include "platform/ui/testing.h"
 #include "platform/ui/ui.h"
@@ -18,10 +19,6 @@
 
 namespace quenlo::ui {
 namespace {
-
-std::string gbk(const char* utf8) {
-    return codepage::utf8ToGbk(utf8);
-}
 
 class ScriptedDialogs : public ::testing::Test {
   protected:

@@ -2,15 +2,12 @@
 
 #include <string>
 
+#include "gbk.h"
 #include "platform/codepage.h"
 #include "platform/ui/text.h"
 
 namespace quenlo::ui::text {
 namespace {
-
-std::string gbk(const char* utf8) {
-    return codepage::utf8ToGbk(utf8);
-}
 
 TEST(BoxText, LineEndsBecomeCrLfOnTheWayOut) {
     struct Case {
