@@ -11,14 +11,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Calls `each` with every trimmed, non-blank line of `text`.
 template <typename F>
 void forEachEntry(std::string_view text, F&& each) {
@@ -28,7 +20,7 @@ void forEachEntry(std::string_view text, F&& each) {
         std::size_t end = start;
         while (end < text.size() && text[end] != '\r' && text[end] != '\n')
             ++end;
-        std::string_view line = trimmed(text.substr(start, end - start));
+        std::string_view line = trimBlanks(text.substr(start, end - start));
         if (!line.empty()) each(line);
         if (end == text.size()) break;
         start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
@@ -36,6 +28,14 @@ void forEachEntry(std::string_view text, F&& each) {
 }
 
 }  // namespace
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
 
 std::vector<std::string> splitEntries(std::string_view text) {
     std::vector<std::string> entries;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "formats/entries.h"
 #include "formats/large_buffer.h"
 #include "platform/codepage.h"
 
@@ -34,14 +35,6 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && equalsNoCase(s.substr(0, prefix.size()), prefix);
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 int hexValue(char c) {
@@ -226,7 +219,7 @@ std::optional<Property> splitProperty(std::string_view line) {
     }
     if (colon >= line.size()) return std::nullopt;
     Property p;
-    p.name = trimmed(line.substr(0, nameEnd));
+    p.name = trimBlanks(line.substr(0, nameEnd));
     if (std::size_t dot = p.name.rfind('.'); dot != std::string_view::npos) p.name.remove_prefix(dot + 1);
     p.params = line.substr(nameEnd, colon - nameEnd);
     p.value = line.substr(colon + 1);
@@ -249,12 +242,12 @@ void forEachParam(std::string_view params, F&& each) {
             if (params[end] == '"') quoted = !quoted;
             ++end;
         }
-        std::string_view param = trimmed(params.substr(i, end - i));
+        std::string_view param = trimBlanks(params.substr(i, end - i));
         std::string_view name;
         std::string_view value = param;
         if (std::size_t eq = param.find('='); eq != std::string_view::npos) {
-            name = trimmed(param.substr(0, eq));
-            value = trimmed(param.substr(eq + 1));
+            name = trimBlanks(param.substr(0, eq));
+            value = trimBlanks(param.substr(eq + 1));
         }
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
@@ -267,7 +260,7 @@ void forEachParam(std::string_view params, F&& each) {
 bool listHolds(std::string_view list, std::string_view word) {
     while (!list.empty()) {
         std::size_t comma = list.find(',');
-        if (equalsNoCase(trimmed(list.substr(0, comma)), word)) return true;
+        if (equalsNoCase(trimBlanks(list.substr(0, comma)), word)) return true;
         if (comma == std::string_view::npos) break;
         list.remove_prefix(comma + 1);
     }
@@ -315,12 +308,12 @@ bool isQuotedPrintableLine(std::string_view line) {
 }
 
 bool endsWithSoftBreak(std::string_view line) {
-    line = trimmed(line);
+    line = trimBlanks(line);
     return !line.empty() && line.back() == '=';
 }
 
 bool isRecordBoundary(std::string_view line) {
-    line = trimmed(line);
+    line = trimBlanks(line);
     return equalsNoCase(line, "BEGIN:VCARD") || equalsNoCase(line, "END:VCARD");
 }
 
@@ -357,7 +350,7 @@ class VcfReader {
             if (endsWithSoftBreak(current) && !isRecordBoundary(next) && isQuotedPrintableLine(current)) {
                 if (!joined) joined_.assign(first);
                 joined = true;
-                std::string_view kept = trimmed(joined_);
+                std::string_view kept = trimBlanks(joined_);
                 joined_.resize(static_cast<std::size_t>(kept.data() - joined_.data()) + kept.size() - 1);
                 joined_ += next;
             } else if (!next.empty() && isBlank(next.front()) && !inBase64Block_) {
@@ -374,7 +367,7 @@ class VcfReader {
     }
 
     void handle(std::string_view line, std::size_t number) {
-        const std::string_view bare = trimmed(line);
+        const std::string_view bare = trimBlanks(line);
         if (inBase64Block_) {
             // vCard 2.1 writers put a photo's base64 lines under its property, often without
             // indenting them, and end the block with a blank line.
@@ -414,7 +407,7 @@ class VcfReader {
             return;
         }
         if (equalsNoCase(property->name, "VERSION")) {
-            const std::string_view version = trimmed(property->value);
+            const std::string_view version = trimBlanks(property->value);
             version21_ = version == "2.1";
             version40_ = version == "4.0";
             return;
@@ -494,7 +487,7 @@ class VcfReader {
         std::string joinedName;
         for (std::size_t i = 0; i < parts.size() && i < 3; ++i) {
             unescapeValue(parts[i]);
-            std::string_view part = trimmed(parts[i]);
+            std::string_view part = trimBlanks(parts[i]);
             if (part.empty()) continue;
             const bool latinJoint = !joinedName.empty() &&
                                     static_cast<unsigned char>(joinedName.back()) < 0x80 &&
