@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 
+#include "needed_libraries.h"
 #include "platform/file_io.h"
 #include "skin/attach_codes.h"
 #include "skin_test_support.h"
@@ -107,13 +108,7 @@ TEST(SkinCarrying, CarriesTheBuiltLibraryAndASkinFile) {
 
 // The program links the carrying code; the library itself must not be among what it needs.
 TEST(SkinCarrying, ExecutableDoesNotNeedTheLibrary) {
-    FILE* pipe = ::popen("readelf -d /proc/self/exe", "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string dynamic;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        dynamic.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0);
+    const std::string dynamic = dynamicSection("/proc/self/exe");
     EXPECT_NE(dynamic.find("(NEEDED)"), std::string::npos) << dynamic;
     EXPECT_EQ(dynamic.find("jedata"), std::string::npos) << dynamic;
 }

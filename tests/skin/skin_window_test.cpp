@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "needed_libraries.h"
 #include "platform/ui/ui.h"
 #include "skin/attach_skin.h"
 #include "skin_test_support.h"
@@ -37,13 +38,7 @@ class WindowApplication : public ::testing::Environment {
 
 // The program starts without any "jedata.dll": it is not among the libraries it needs.
 TEST(SkinWindow, ProgramDoesNotNeedTheLibrary) {
-    FILE* pipe = ::popen((std::string("readelf -d '") + QUENLO_PROGRAM + "'").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string dynamic;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        dynamic.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0);
+    const std::string dynamic = dynamicSection(QUENLO_PROGRAM);
     EXPECT_NE(dynamic.find("(NEEDED)"), std::string::npos) << dynamic;
     EXPECT_EQ(dynamic.find("jedata"), std::string::npos) << dynamic;
 }
