@@ -4,12 +4,13 @@
 #include <bit>
 #include <functional>
 
+#include "platform/ascii.h"
+
 namespace quenlo {
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+using ascii::isBlank;
+using ascii::trimBlanks;
 
 // Calls `each` with every trimmed, non-blank line of `text`.
 template <typename F>
@@ -28,14 +29,6 @@ void forEachEntry(std::string_view text, F&& each) {
 }
 
 }  // namespace
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::vector<std::string> splitEntries(std::string_view text) {
     std::vector<std::string> entries;

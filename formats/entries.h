@@ -10,9 +10,6 @@
 // equals what generation will use.
 namespace quenlo {
 
-// `s` without the spaces and tabs around it.
-std::string_view trimBlanks(std::string_view s);
-
 // Splits at CR LF or LF (a lone CR too), trims surrounding spaces and tabs, drops blank lines.
 std::vector<std::string> splitEntries(std::string_view text);
 

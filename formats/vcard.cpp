@@ -3,12 +3,17 @@
 #include <optional>
 #include <utility>
 
-#include "formats/entries.h"
 #include "formats/large_buffer.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 namespace quenlo {
 namespace {
+
+using ascii::equalsNoCase;
+using ascii::isBlank;
+using ascii::startsWithNoCase;
+using ascii::trimBlanks;
 
 constexpr std::string_view kOpeningPiece =
     "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
@@ -18,28 +23,9 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 static_assert(kOpeningPiece.size() == 68 && kMiddlePiece.size() == 11 && kClosingPiece.size() == 28);
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i])) return false;
-    return true;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && equalsNoCase(s.substr(0, prefix.size()), prefix);
-}
-
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = upper(c);
+    c = ascii::toUpper(c);
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }

@@ -7,6 +7,7 @@
 
 #include "net/regex_object.h"
 #include "net/request_page.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/http.h"
 #include "platform/shell.h"
@@ -14,19 +15,13 @@
 namespace quenlo::net {
 namespace {
 
+using ascii::trimBlanks;
+
 constexpr std::string_view kNoticePattern = "@1(.*?)#1(.*?)@1";
 constexpr std::string_view kNoticeAgent =
     "User-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
     "Chrome/45.0.2454.101 Safari/537.36";
 constexpr std::string_view kMessageTitle = "提示";  // UTF-8 here, GBK when shown
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // "@1", later "#1", later "@1": exactly when the notice pattern matches within one line. The
 // markers are ASCII, whose bytes never occur inside a code page 936 character.

@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "net/regex_object.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/http.h"
 #include "platform/text_stream.h"
 
 namespace quenlo::net {
 namespace {
+
+using ascii::equalsNoCase;
+using ascii::trimBlanks;
 
 // Written in UTF-8 here and handed out in the system's code page.
 constexpr std::array<std::pair<int, std::string_view>, 13> kFailureTexts{{
@@ -51,23 +55,9 @@ constexpr std::array<DefaultHeader, 6> kDefaultHeaders{{
 constexpr std::string_view kCookieHeader = "Cookie: ";
 constexpr std::string_view kCharsetPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 // The name of a header line or name entry: what stands before the colon, without blanks.
 std::string_view headerName(std::string_view line) {
-    return trim(line.substr(0, line.find(':')));
+    return trimBlanks(line.substr(0, line.find(':')));
 }
 
 std::vector<std::string_view> splitLines(std::string_view block) {
@@ -112,11 +102,11 @@ std::string responseCookies(std::string_view headers) {
         if (!equalsNoCase(headerName(line), "Set-Cookie") || line.find(':') == std::string_view::npos)
             continue;
         std::string_view pair = line.substr(line.find(':') + 1);
-        pair = trim(pair.substr(0, pair.find(';')));
+        pair = trimBlanks(pair.substr(0, pair.find(';')));
         const std::size_t eq = pair.find('=');
         if (eq == 0 || eq == std::string_view::npos) continue;
-        std::string name(trim(pair.substr(0, eq)));
-        std::string value(trim(pair.substr(eq + 1)));
+        std::string name(trimBlanks(pair.substr(0, eq)));
+        std::string value(trimBlanks(pair.substr(eq + 1)));
         std::erase_if(cookies, [&](const auto& c) { return c.first == name; });
         if (value != "deleted") cookies.emplace_back(std::move(name), std::move(value));
     }
@@ -131,7 +121,7 @@ std::string responseCookies(std::string_view headers) {
 std::string headerValue(std::string_view headers, std::string_view name) {
     for (std::string_view line : splitLines(headers))
         if (line.find(':') != std::string_view::npos && equalsNoCase(headerName(line), name))
-            return std::string(trim(line.substr(line.find(':') + 1)));
+            return std::string(trimBlanks(line.substr(line.find(':') + 1)));
     return {};
 }
 

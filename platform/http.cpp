@@ -7,24 +7,19 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/ascii.h"
+
 namespace quenlo::http {
 namespace {
+
+using ascii::equalsNoCase;
+using ascii::startsWithNoCase;
 
 bool globalInit() {
     static std::once_flag once;
     static bool ok = false;
     std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
     return ok;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 // The URL parser takes neither blanks nor bytes above 0x7F; in the path and query they are
